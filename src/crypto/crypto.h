@@ -1,0 +1,54 @@
+// Cryptographic services: SHA-256, HMAC-SHA-256 and PBKDF2-HMAC-SHA-256 on the
+// platform's provider (CNG on Windows, OpenSSL's libcrypto elsewhere), the
+// one-shot failure report, and the wipe used for every secret buffer.
+//
+// Every operation returns either its full 32 (or requested) bytes or an empty
+// array; a failure never throws. On failure the operation calls
+// ReportCryptoFailure(), which tells the user at most once per generation.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+using Bytes = std::vector<std::uint8_t>;
+
+constexpr std::size_t kSha256Size = 32;
+
+constexpr char kCryptoFailureText[] =
+    "Cryptographic operation failed.\nPassword generation aborted.";
+
+// Opens the hash provider, then the HMAC provider. False if either fails.
+bool OpenCryptoProviders();
+void CloseCryptoProviders();
+
+Bytes Sha256Digest(const std::uint8_t* data, std::size_t length);
+Bytes HmacSha256(const std::uint8_t* key, std::size_t keyLength,
+                 const std::uint8_t* data, std::size_t dataLength);
+Bytes Pbkdf2Sha256(const std::uint8_t* password, std::uint32_t passwordLength,
+                   const std::uint8_t* salt, std::size_t saltLength,
+                   std::uint32_t iterations, std::size_t outputLength);
+
+// The report-pending flag: set at process start, armed by the front end right
+// before each generation, cleared by the first report.
+void ArmCryptoFailureReport();
+bool IsCryptoFailureReportPending();
+
+// If the flag is set: clear it, then show kCryptoFailureText through the
+// front end's presenter. Otherwise nothing.
+void ReportCryptoFailure();
+
+// How the front end shows the failure text: a message box in the Windows
+// program, standard error in the command-line program (the default).
+using CryptoFailurePresenter = void (*)(const char* text);
+void SetCryptoFailurePresenter(CryptoFailurePresenter presenter);
+
+// Overwrites the bytes with zeros in a way the optimiser cannot drop.
+void SecureWipe(void* data, std::size_t length);
+
+template <typename Container>
+void SecureWipeContents(Container& container) {
+    if (!container.empty()) {
+        SecureWipe(&container[0], container.size() * sizeof(container[0]));
+    }
+}

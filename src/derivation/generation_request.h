@@ -1,0 +1,37 @@
+// What the main window collects before a generation, and the rules that turn
+// raw control contents into the generator's inputs.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "crypto/crypto.h"
+
+constexpr std::int32_t kMinLength = 5;
+constexpr std::int32_t kMaxLength = 128;
+constexpr std::int32_t kDefaultLength = 12;
+constexpr char kDefaultSymbols[] = "!@#$%*-_";
+
+struct GenerationRequest {
+    std::u16string keyword1;  // UTF-16, as typed
+    std::u16string keyword2;
+    std::int32_t length = kDefaultLength;
+    bool numbers = true;
+    bool uppercase = true;
+    bool lowercase = true;
+    std::string symbols = kDefaultSymbols;  // already filtered: ASCII punctuation only
+};
+
+// UTF-16 to UTF-8 exactly as Windows' WideCharToMultiByte(CP_UTF8, 0) does it:
+// an unpaired surrogate becomes U+FFFD (EF BF BD).
+Bytes ToUtf8(const std::u16string& text);
+
+// Keeps printable ASCII punctuation only, each character once, in order of
+// first appearance.
+std::string FilterSymbols(const std::u16string& allowedText);
+
+// length x log2(pool size), or 0 for an empty pool.
+double EstimateEntropyBits(std::int32_t length, bool numbers, bool uppercase, bool lowercase,
+                           const std::string& symbols);
+
+bool IsComplete(const GenerationRequest& request);
