@@ -1,0 +1,21 @@
+// The checked-in end-to-end password vectors (passwords.tsv), compiled into
+// the test programs so that they need no file at run time, under Wine too.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct PasswordVector {
+    std::string name;
+    std::vector<std::uint8_t> keyword1;  // UTF-8
+    std::vector<std::uint8_t> keyword2;
+    std::int32_t length = 0;
+    bool numbers = false;
+    bool uppercase = false;
+    bool lowercase = false;
+    std::string symbols;
+    std::string password;
+};
+
+std::vector<PasswordVector> LoadPasswordVectors();
