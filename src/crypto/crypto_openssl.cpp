@@ -3,6 +3,8 @@
 #include <openssl/evp.h>
 #include <openssl/hmac.h>
 
+#include <algorithm>
+#include <cstring>
 #include <limits>
 
 #include "crypto.h"
@@ -17,6 +19,72 @@ struct DigestContext {
 Bytes Fail() {
     ReportCryptoFailure();
     return {};
+}
+
+// SHA-256 fetched once per derivation: an explicitly fetched digest spares
+// every EVP_DigestInit_ex2 the implicit fetch that EVP_sha256() costs.
+struct FetchedSha256 {
+    EVP_MD* md = EVP_MD_fetch(nullptr, "SHA256", nullptr);
+    ~FetchedSha256() { EVP_MD_free(md); }
+};
+
+constexpr std::size_t kSha256BlockSize = 64;
+
+// HMAC-SHA-256 under one key, as the digest states after the key's inner and
+// outer pad blocks. Every HMAC under that key resumes from these two states
+// instead of hashing the pad blocks again, which halves the compressions of
+// PBKDF2. EVP_MD_CTX_free cleanses the states.
+struct PadStates {
+    DigestContext inner;
+    DigestContext outer;
+};
+
+// Starts `ctx` and feeds it the key block XORed with `pad`.
+bool AbsorbPadBlock(const EVP_MD* md, const std::uint8_t* keyBlock, std::uint8_t pad,
+                    EVP_MD_CTX* ctx) {
+    std::uint8_t padded[kSha256BlockSize];
+    for (std::size_t i = 0; i < kSha256BlockSize; ++i) {
+        padded[i] = static_cast<std::uint8_t>(keyBlock[i] ^ pad);
+    }
+    const bool ok = EVP_DigestInit_ex2(ctx, md, nullptr) == 1 &&
+                    EVP_DigestUpdate(ctx, padded, sizeof padded) == 1;
+    SecureWipe(padded, sizeof padded);
+    return ok;
+}
+
+// RFC 2104: a key longer than a block is replaced by its digest, then the key
+// is padded with zeros to one block.
+bool KeyPadStates(const EVP_MD* md, const std::uint8_t* key, std::size_t keyLength,
+                  PadStates& pads) {
+    if (pads.inner.ctx == nullptr || pads.outer.ctx == nullptr) return false;
+    std::uint8_t keyBlock[kSha256BlockSize] = {};
+    bool ok = true;
+    if (keyLength > kSha256BlockSize) {
+        unsigned int written = 0;
+        ok = EVP_Digest(key, keyLength, keyBlock, &written, md, nullptr) == 1 &&
+             written == kSha256Size;
+    } else if (keyLength != 0) {
+        std::memcpy(keyBlock, key, keyLength);
+    }
+    ok = ok && AbsorbPadBlock(md, keyBlock, 0x36, pads.inner.ctx) &&
+         AbsorbPadBlock(md, keyBlock, 0x5c, pads.outer.ctx);
+    SecureWipe(keyBlock, sizeof keyBlock);
+    return ok;
+}
+
+// mac = HMAC(key, first || second), resuming `work` from the pad states. `mac`
+// may alias `first`: the message is absorbed before anything is written.
+bool HmacFromPadStates(const PadStates& pads, EVP_MD_CTX* work, const std::uint8_t* first,
+                       std::size_t firstLength, const std::uint8_t* second,
+                       std::size_t secondLength, std::uint8_t* mac) {
+    unsigned int written = 0;
+    return EVP_MD_CTX_copy_ex(work, pads.inner.ctx) == 1 &&
+           (firstLength == 0 || EVP_DigestUpdate(work, first, firstLength) == 1) &&
+           (secondLength == 0 || EVP_DigestUpdate(work, second, secondLength) == 1) &&
+           EVP_DigestFinal_ex(work, mac, &written) == 1 &&
+           EVP_MD_CTX_copy_ex(work, pads.outer.ctx) == 1 &&
+           EVP_DigestUpdate(work, mac, kSha256Size) == 1 &&
+           EVP_DigestFinal_ex(work, mac, &written) == 1;
 }
 
 }  // namespace
@@ -62,17 +130,40 @@ Bytes HmacSha256(const std::uint8_t* key, std::size_t keyLength,
 Bytes Pbkdf2Sha256(const std::uint8_t* password, std::uint32_t passwordLength,
                    const std::uint8_t* salt, std::size_t saltLength,
                    std::uint32_t iterations, std::size_t outputLength) {
-    static const std::uint8_t kEmpty = 0;
-    constexpr std::size_t kIntMax = std::numeric_limits<int>::max();
-    if (passwordLength > kIntMax || saltLength > kIntMax || iterations == 0 ||
-        iterations > kIntMax || outputLength == 0 || outputLength > kIntMax) {
+    // RFC 8018 numbers the output blocks with a 32-bit counter.
+    constexpr std::uint64_t kMaxOutput = 0xffffffffull * kSha256Size;
+    if (iterations == 0 || outputLength == 0 || outputLength > kMaxOutput) return Fail();
+
+    FetchedSha256 sha256;
+    PadStates pads;
+    DigestContext work;
+    if (sha256.md == nullptr || work.ctx == nullptr ||
+        !KeyPadStates(sha256.md, password, passwordLength, pads)) {
         return Fail();
     }
+
     Bytes out(outputLength, 0);
-    if (PKCS5_PBKDF2_HMAC(reinterpret_cast<const char*>(passwordLength ? password : &kEmpty),
-                          static_cast<int>(passwordLength), saltLength ? salt : &kEmpty,
-                          static_cast<int>(saltLength), static_cast<int>(iterations),
-                          EVP_sha256(), static_cast<int>(outputLength), out.data()) != 1) {
+    std::uint8_t u[kSha256Size];
+    std::uint8_t t[kSha256Size];
+    bool ok = true;
+    std::size_t produced = 0;
+    for (std::uint32_t block = 1; ok && produced < outputLength; ++block) {
+        const std::uint8_t counter[4] = {
+            static_cast<std::uint8_t>(block >> 24), static_cast<std::uint8_t>(block >> 16),
+            static_cast<std::uint8_t>(block >> 8), static_cast<std::uint8_t>(block)};
+        ok = HmacFromPadStates(pads, work.ctx, salt, saltLength, counter, sizeof counter, u);
+        std::memcpy(t, u, sizeof t);
+        for (std::uint32_t i = 1; ok && i < iterations; ++i) {
+            ok = HmacFromPadStates(pads, work.ctx, u, sizeof u, nullptr, 0, u);
+            for (std::size_t k = 0; k < sizeof t; ++k) t[k] ^= u[k];
+        }
+        const std::size_t take = std::min(kSha256Size, outputLength - produced);
+        std::memcpy(out.data() + produced, t, take);
+        produced += take;
+    }
+    SecureWipe(u, sizeof u);
+    SecureWipe(t, sizeof t);
+    if (!ok) {
         SecureWipeContents(out);
         return Fail();
     }
