@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Installs, through apt-get, whatever the build and the tests need and this
+# machine lacks (Debian or Ubuntu). Uses sudo when not run as root.
+set -euo pipefail
+
+packages=(
+  cmake ninja-build g++ python3 libssl-dev          # native build, OpenSSL provider
+  googletest libgtest-dev libbenchmark-dev          # tests and benchmarks
+  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64  # Windows cross-build
+  wine wine64 xvfb xauth openbox                    # running the Windows program
+  imagemagick x11-utils xdotool                     # screenshots and window checks
+  clang libclang-rt-dev                             # fuzzing with libFuzzer
+)
+
+missing=()
+for package in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$package")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo=()
+[ "$(id -u)" -eq 0 ] || sudo=(sudo)
+export DEBIAN_FRONTEND=noninteractive
+"${sudo[@]}" apt-get update -q
+"${sudo[@]}" apt-get install -y -q "${missing[@]}"
