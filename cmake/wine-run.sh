@@ -5,7 +5,7 @@
 # Mono and Gecko installers and the crash dialog turned off. Every run has a
 # hard timeout (TARNWELL_WINE_TIMEOUT seconds, default 600).
 set -u
-prefix=$1
+prefix=$(realpath -m "$1")
 shift
 
 export WINEPREFIX=$prefix
