@@ -6,17 +6,21 @@ a native build) hidden prompts on a pseudo-terminal.
     cli_program_test.py --vectors tests/vectors/passwords.tsv -- [runner...] tarnwell-cli
 """
 import argparse
-import fcntl
 import math
 import os
-import pty
 import select
 import signal
 import subprocess
 import sys
-import termios
 import time
 import unittest
+
+try:  # the terminal session needs POSIX terminals
+    import fcntl
+    import pty
+    import termios
+except ImportError:
+    pty = None
 
 PROGRAM = []
 VECTORS = []
@@ -146,8 +150,8 @@ class TerminalSession(unittest.TestCase):
     """Hidden prompts on a pseudo-terminal (native builds only)."""
 
     def setUp(self):
-        if len(PROGRAM) != 1:
-            self.skipTest("the terminal session runs against a native build only")
+        if len(PROGRAM) != 1 or pty is None:
+            self.skipTest("the terminal session runs against a native POSIX build only")
         self.master, self.slave = pty.openpty()
         self.process = None
 
