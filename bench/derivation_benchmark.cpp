@@ -33,6 +33,7 @@ constexpr char kOpenSsl[] = "Pbkdf2Sha256/openssl_PKCS5_PBKDF2_HMAC";
 constexpr char kGenerate12[] = "GeneratePassword/12";
 constexpr char kGenerate128[] = "GeneratePassword/128";
 constexpr char kChainPrefix[] = "CompressionChain/";
+constexpr char kLimit[] = "limit";
 
 constexpr std::uint64_t kChainLength = 2ull * kPbkdf2Iterations;
 
@@ -197,14 +198,23 @@ public:
 
     void Finalize() override {
         ConsoleReporter::Finalize();
-        std::string limitName;
-        double limit = 0;
+        // The limit is the fastest chain, taken separately for each clock.
+        std::string fastestReal;
+        std::string fastestCpu;
         for (const auto& entry : measured_) {
             if (entry.first.rfind(kChainPrefix, 0) != 0) continue;
-            if (limitName.empty() || entry.second.realTime < limit) {
-                limitName = entry.first;
-                limit = entry.second.realTime;
+            const Measured& chain = entry.second;
+            if (fastestReal.empty() || chain.realTime < measured_[fastestReal].realTime) {
+                fastestReal = entry.first;
             }
+            if (fastestCpu.empty() || chain.cpuTime < measured_[fastestCpu].cpuTime) {
+                fastestCpu = entry.first;
+            }
+        }
+        if (!fastestReal.empty()) {
+            Measured& limit = measured_[kLimit];
+            limit = measured_[fastestReal];
+            limit.cpuTime = measured_[fastestCpu].cpuTime;
         }
         const auto found = measured_.find(kOurs);
         if (found == measured_.end()) return;
@@ -220,11 +230,13 @@ public:
         std::snprintf(header, sizeof header, ":\n  %-62s %6s %6s\n", "", "real", "CPU");
         out << header;
         PrintRatio("ours / OpenSSL PKCS5_PBKDF2_HMAC", kOurs, kOpenSsl, "<= 0.75");
-        if (!limitName.empty()) {
-            PrintRatio("ours / limit (" + limitName + ")", kOurs, limitName, "<= 1.70");
-        }
+        PrintRatio("ours / limit", kOurs, kLimit, "<= 1.70");
         PrintRatio("GeneratePassword(12) / ours", kGenerate12, kOurs, "<= 1.05");
         PrintRatio("GeneratePassword(128) / ours", kGenerate128, kOurs, "<= 1.05");
+        if (!fastestReal.empty()) {
+            out << "  limit = fastest chain: " << fastestReal << " (real), " << fastestCpu
+                << " (CPU)\n";
+        }
     }
 
 private:
