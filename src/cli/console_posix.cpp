@@ -22,7 +22,7 @@ const int kRestoringSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
 
 void RestoreTerminal() {
     if (g_terminal.active) {
-        tcsetattr(STDIN_FILENO, TCSAFLUSH, &g_terminal.saved);
+        tcsetattr(STDIN_FILENO, TCSANOW, &g_terminal.saved);
         g_terminal.active = 0;
     }
 }
@@ -56,9 +56,6 @@ bool WriteStandardOutput(const std::uint8_t* data, std::size_t size) {
 }
 
 LineStatus ReadHiddenKeyword(const char* prompt, Bytes& keyword) {
-    std::fputs(prompt, stderr);
-    std::fflush(stderr);
-
     termios hidden{};
     if (tcgetattr(STDIN_FILENO, &g_terminal.saved) != 0) return LineStatus::ReadError;
     hidden = g_terminal.saved;
@@ -71,11 +68,16 @@ LineStatus ReadHiddenKeyword(const char* prompt, Bytes& keyword) {
     for (int i = 0; i < 4; ++i) sigaction(kRestoringSignals[i], &restore, &previous[i]);
 
     g_terminal.active = 1;
-    if (tcsetattr(STDIN_FILENO, TCSAFLUSH, &hidden) != 0) {
+    // TCSANOW, not TCSAFLUSH: keys typed ahead must not be thrown away.
+    if (tcsetattr(STDIN_FILENO, TCSANOW, &hidden) != 0) {
         g_terminal.active = 0;
         for (int i = 0; i < 4; ++i) sigaction(kRestoringSignals[i], &previous[i], nullptr);
         return LineStatus::ReadError;
     }
+    // Echo goes off before the prompt shows, so nothing typed after the
+    // prompt can appear on the screen.
+    std::fputs(prompt, stderr);
+    std::fflush(stderr);
 
     // A terminal in line mode hands over one line per read, so a reader of
     // its own per prompt never holds bytes meant for the next prompt.

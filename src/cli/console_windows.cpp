@@ -58,15 +58,15 @@ bool WriteStandardOutput(const std::uint8_t* data, std::size_t size) {
 }
 
 LineStatus ReadHiddenKeyword(const char* prompt, Bytes& keyword) {
-    std::fputs(prompt, stderr);
-    std::fflush(stderr);
-
     g_console.input = GetStdHandle(STD_INPUT_HANDLE);
     if (!GetConsoleMode(g_console.input, &g_console.savedMode)) return LineStatus::ReadError;
     SetConsoleCtrlHandler(RestoreOnControlEvent, TRUE);
     InterlockedExchange(&g_console.active, 1);
     SetConsoleMode(g_console.input, (g_console.savedMode & ~ENABLE_ECHO_INPUT) |
                                         ENABLE_LINE_INPUT | ENABLE_PROCESSED_INPUT);
+    // Echo is off before the prompt shows.
+    std::fputs(prompt, stderr);
+    std::fflush(stderr);
 
     // The console hands over UTF-16; it becomes UTF-8 exactly as the Windows
     // program converts the keyword edits.
