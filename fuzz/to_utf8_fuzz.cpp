@@ -1,0 +1,70 @@
+// ToUtf8 over arbitrary UTF-16 units, judged by a decoder of our own: the
+// output is always well-formed UTF-8; it decodes to the input's code points,
+// with every unpaired surrogate replaced by U+FFFD (EF BF BD) as Windows'
+// WideCharToMultiByte(CP_UTF8, 0) does; and where the input was valid UTF-16
+// it round-trips to exactly the input.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "cli/keyword_input.h"
+#include "derivation/generation_request.h"
+#include "fuzz_support.h"
+#include "utf8_oracle.h"
+
+namespace {
+
+// The code points a conversion must produce, and whether the text was valid.
+std::vector<char32_t> ExpectedCodePoints(const std::u16string& units, bool& valid) {
+    std::vector<char32_t> codePoints;
+    valid = true;
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        const char32_t unit = units[i];
+        if (IsHighSurrogate(unit) && i + 1 < units.size() && IsLowSurrogate(units[i + 1])) {
+            codePoints.push_back(0x10000 + ((unit - 0xD800) << 10) + (units[i + 1] - 0xDC00));
+            ++i;
+        } else if (IsHighSurrogate(unit) || IsLowSurrogate(unit)) {
+            codePoints.push_back(0xFFFD);
+            valid = false;
+        } else {
+            codePoints.push_back(unit);
+        }
+    }
+    return codePoints;
+}
+
+std::u16string EncodeUtf16(const std::vector<char32_t>& codePoints) {
+    std::u16string units;
+    for (char32_t cp : codePoints) {
+        if (cp >= 0x10000) {
+            units.push_back(static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10)));
+            units.push_back(static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF)));
+        } else {
+            units.push_back(static_cast<char16_t>(cp));
+        }
+    }
+    return units;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::u16string text = UnitsFromBytes(data, size);
+    const Bytes utf8 = ToUtf8(text);
+
+    FUZZ_CHECK(text.empty() == utf8.empty());
+    FUZZ_CHECK(utf8.size() <= 3 * text.size());
+
+    std::vector<char32_t> decoded;
+    FUZZ_CHECK(DecodeUtf8Strictly(utf8.data(), utf8.size(), decoded));
+    // The command-line program's check must accept whatever the Windows
+    // program can produce, or a keyword typed there could not be piped here.
+    FUZZ_CHECK(IsValidUtf8(utf8));
+
+    bool valid = false;
+    const std::vector<char32_t> expected = ExpectedCodePoints(text, valid);
+    FUZZ_CHECK(decoded == expected);
+    if (valid) FUZZ_CHECK(EncodeUtf16(decoded) == text);
+    return 0;
+}
