@@ -1,0 +1,42 @@
+// The one process-wide record of the Windows program, and the texts and
+// names that both windows share.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+constexpr wchar_t kAppTitle[] = L"Tarnwell Password Generator";
+constexpr wchar_t kMainClassName[] = L"VORKAMainClass";
+constexpr wchar_t kResultClassName[] = L"VORKAResultClass";
+// Help > About opens this page.
+constexpr wchar_t kMakerPageAddress[] = L"https://tarnwell.example/";
+
+struct AppState {
+    HINSTANCE instance = nullptr;
+    HFONT uiFont = nullptr;        // the system's message font; every control but two
+    HFONT passwordFont = nullptr;  // 12-point Segoe UI; the result window's edit
+    HWND mainWindow = nullptr;
+    HWND resultWindow = nullptr;   // null unless a result window is open
+    std::wstring resultText;       // the password being shown; wiped when its window closes
+    double estimateBits = 0.0;     // strength of the last generation
+    std::wstring clipboardGuardText;  // what Copy last put on the clipboard
+    // True for the length of one generation. The crypto failure box runs its
+    // own message loop inside a generation, so GENERATE PASSWORD can be
+    // clicked again while one is under way; that click must not start a
+    // nested generation.
+    bool generationRunning = false;
+};
+
+extern AppState g_app;
+
+LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT CALLBACK ResultWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Creates the result window, centred over the main window. Null on failure.
+HWND CreateResultWindow();
+
+// The clipboard guard: Copy from the result window, and the check run by the
+// main window's timer 30 seconds later.
+void CopyToClipboardAndArmGuard(HWND resultWindow, const std::wstring& text);
+void RunClipboardCheck();

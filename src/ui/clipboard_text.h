@@ -1,0 +1,13 @@
+// The comparison behind the clipboard guard, apart from the clipboard so
+// that it can be tried on blocks of any shape.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+// True when the text in a clipboard block of `blockBytes` bytes is exactly
+// `expected`. The text ends at its first zero unit or at the end of the block,
+// whichever comes first: another program's block may lack the terminating
+// zero, and nothing past the block is ever read.
+bool ClipboardTextEquals(const wchar_t* blockData, std::size_t blockBytes,
+                         const std::wstring& expected);

@@ -1,0 +1,125 @@
+// Start-up, message loop and shutdown of the Windows program.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+
+#include "crypto/crypto.h"
+#include "ui/app_state.h"
+
+AppState g_app;
+
+namespace {
+
+constexpr DWORD kMainStyle = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+constexpr int kMainClientWidth = 523;
+constexpr int kMainClientHeight = 380;
+
+std::wstring Utf8ToWide(const char* text) {
+    const int units = MultiByteToWideChar(CP_UTF8, 0, text, -1, nullptr, 0);
+    if (units <= 1) return {};
+    std::wstring wide(static_cast<std::size_t>(units), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text, -1, &wide[0], units);
+    wide.resize(static_cast<std::size_t>(units - 1));
+    return wide;
+}
+
+// The crypto layer's failure report: a box with no owner, so it appears
+// even in the middle of a generation.
+void ShowCryptoFailureBox(const char* text) {
+    MessageBoxW(nullptr, Utf8ToWide(text).c_str(), kAppTitle, MB_ICONERROR);
+}
+
+void CreateFonts() {
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof(metrics);
+    if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) {
+        g_app.uiFont = CreateFontIndirectW(&metrics.lfMessageFont);
+    }
+
+    HDC screen = GetDC(nullptr);
+    const int dpiY = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    g_app.passwordFont = CreateFontW(-MulDiv(12, dpiY, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE,
+                                     FALSE, DEFAULT_CHARSET, 0, 0, CLEARTYPE_QUALITY, 0,
+                                     L"Segoe UI");
+}
+
+void RegisterWindowClass(WNDPROC procedure, const wchar_t* name) {
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.style = CS_HREDRAW | CS_VREDRAW;
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = g_app.instance;
+    windowClass.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
+    windowClass.hIconSm = LoadIconW(nullptr, IDI_APPLICATION);
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.lpszClassName = name;
+    RegisterClassExW(&windowClass);
+}
+
+HWND CreateMainWindow() {
+    RECT frame = {0, 0, kMainClientWidth, kMainClientHeight};
+    AdjustWindowRectEx(&frame, kMainStyle, TRUE, 0);
+    const int width = frame.right - frame.left;
+    const int height = frame.bottom - frame.top;
+    const int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
+    const int y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+    return CreateWindowExW(0, kMainClassName, kAppTitle, kMainStyle, x, y, width, height,
+                           nullptr, nullptr, g_app.instance, nullptr);
+}
+
+int RunMessageLoop() {
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        // Tab and the other dialog keys act in whichever window is in front.
+        HWND dialogTarget = g_app.resultWindow ? g_app.resultWindow : g_app.mainWindow;
+        if (dialogTarget && IsDialogMessageW(dialogTarget, &message)) continue;
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    return static_cast<int>(message.wParam);
+}
+
+void ReleaseSharedResources() {
+    if (g_app.uiFont) DeleteObject(g_app.uiFont);
+    if (g_app.passwordFont) DeleteObject(g_app.passwordFont);
+    g_app.uiFont = nullptr;
+    g_app.passwordFont = nullptr;
+    CloseCryptoProviders();
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
+    g_app.instance = instance;
+    SetCryptoFailurePresenter(ShowCryptoFailureBox);
+
+    if (!OpenCryptoProviders()) {
+        MessageBoxW(nullptr,
+                    L"Failed to initialize cryptographic providers.\n"
+                    L"The application cannot start.",
+                    kAppTitle, MB_ICONERROR);
+        return 1;
+    }
+
+    INITCOMMONCONTROLSEX commonControls{};
+    commonControls.dwSize = sizeof(commonControls);
+    commonControls.dwICC = ICC_BAR_CLASSES;
+    InitCommonControlsEx(&commonControls);
+
+    CreateFonts();
+    RegisterWindowClass(MainWindowProc, kMainClassName);
+    RegisterWindowClass(ResultWindowProc, kResultClassName);
+
+    HWND mainWindow = CreateMainWindow();
+    if (mainWindow) {
+        ShowWindow(mainWindow, showCommand);
+        UpdateWindow(mainWindow);
+    }
+
+    const int exitCode = mainWindow ? RunMessageLoop() : 0;
+    ReleaseSharedResources();
+    return exitCode;
+}

@@ -1,0 +1,267 @@
+// The main window: the inputs of a generation, the class check boxes, the
+// length label, the menus, and GENERATE PASSWORD.
+#include <windows.h>
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <string>
+
+#include "crypto/crypto.h"
+#include "derivation/generation_request.h"
+#include "derivation/password_generator.h"
+#include "ui/app_state.h"
+#include "ui/ui_ids.h"
+
+namespace {
+
+constexpr DWORD kEditStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL;
+constexpr DWORD kLabelStyle = WS_CHILD | WS_VISIBLE;
+constexpr DWORD kCheckBoxStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX;
+
+struct ControlLayout {
+    const wchar_t* className;
+    const wchar_t* text;
+    DWORD exStyle;
+    DWORD style;
+    int x, y, width, height;
+    int id;
+};
+
+// Creation order is also the Tab order.
+const ControlLayout kControls[] = {
+    {L"STATIC", L"Keyword 1", 0, kLabelStyle, 12, 12, 200, 18, IDC_KEYWORD1_LABEL},
+    {L"EDIT", L"", WS_EX_CLIENTEDGE, kEditStyle, 12, 30, 500, 23, IDC_KEYWORD1},
+    {L"STATIC", L"Keyword 2", 0, kLabelStyle, 12, 65, 200, 18, IDC_KEYWORD2_LABEL},
+    {L"EDIT", L"", WS_EX_CLIENTEDGE, kEditStyle, 11, 83, 500, 23, IDC_KEYWORD2},
+    {L"STATIC", L"Password Length : 12", 0, kLabelStyle, 12, 131, 480, 18, IDC_LENGTH_LABEL},
+    {TRACKBAR_CLASSW, L"", 0, WS_CHILD | WS_VISIBLE | WS_TABSTOP | TBS_AUTOTICKS, 12, 163, 482,
+     45, IDC_LENGTH},
+    {L"BUTTON", L"Numbers", 0, kCheckBoxStyle, 12, 227, 85, 19, IDC_NUMBERS},
+    {L"BUTTON", L"Uppercase", 0, kCheckBoxStyle, 105, 227, 90, 19, IDC_UPPERCASE},
+    {L"BUTTON", L"Lowercase", 0, kCheckBoxStyle, 201, 227, 90, 19, IDC_LOWERCASE},
+    {L"BUTTON", L"Symbols", 0, kCheckBoxStyle, 300, 227, 80, 19, IDC_SYMBOLS},
+    {L"STATIC", L"Allowed :", 0, kLabelStyle, 12, 253, 62, 18, IDC_ALLOWED_LABEL},
+    {L"EDIT", L"!@#$%*-_", WS_EX_CLIENTEDGE, kEditStyle, 78, 250, 434, 23, IDC_ALLOWED},
+    {L"BUTTON", L"GENERATE PASSWORD", 0, WS_CHILD | WS_VISIBLE | WS_TABSTOP, 12, 286, 500, 40,
+     IDC_GENERATE},
+};
+
+// The controls that carry the UI font, in the order they get it. The
+// trackbar keeps its own font.
+const int kUiFontControls[] = {
+    IDC_KEYWORD1_LABEL, IDC_KEYWORD2_LABEL, IDC_LENGTH_LABEL, IDC_KEYWORD1, IDC_KEYWORD2,
+    IDC_NUMBERS,        IDC_UPPERCASE,      IDC_LOWERCASE,    IDC_SYMBOLS,  IDC_ALLOWED_LABEL,
+    IDC_ALLOWED,        IDC_GENERATE,
+};
+
+HWND Control(HWND window, int id) { return GetDlgItem(window, id); }
+
+bool IsChecked(HWND window, int id) {
+    return SendMessageW(Control(window, id), BM_GETCHECK, 0, 0) != 0;
+}
+
+std::wstring ReadWindowText(HWND control) {
+    const int length = GetWindowTextLengthW(control);
+    if (length <= 0) return {};
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    GetWindowTextW(control, &text[0], length + 1);
+    text.resize(static_cast<std::size_t>(length));
+    return text;
+}
+
+std::u16string ToU16(const std::wstring& text) {
+    static_assert(sizeof(wchar_t) == sizeof(char16_t), "Windows' wchar_t is 16-bit");
+    return std::u16string(reinterpret_cast<const char16_t*>(text.data()), text.size());
+}
+
+std::wstring Utf8ToWide(const Bytes& utf8) {
+    if (utf8.empty()) return {};
+    const char* bytes = reinterpret_cast<const char*>(utf8.data());
+    const int byteCount = static_cast<int>(utf8.size());
+    const int units = MultiByteToWideChar(CP_UTF8, 0, bytes, byteCount, nullptr, 0);
+    if (units <= 0) return {};
+    std::wstring wide(static_cast<std::size_t>(units), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, bytes, byteCount, &wide[0], units);
+    return wide;
+}
+
+void CreateMenuBar(HWND window) {
+    HMENU menuBar = CreateMenu();
+    HMENU fileMenu = CreatePopupMenu();
+    HMENU helpMenu = CreatePopupMenu();
+    AppendMenuW(fileMenu, MF_STRING, IDM_EXIT, L"Exit");
+    AppendMenuW(helpMenu, MF_STRING, IDM_ABOUT, L"About Tarnwell Password Generator");
+    AppendMenuW(menuBar, MF_POPUP, reinterpret_cast<UINT_PTR>(fileMenu), L"File");
+    AppendMenuW(menuBar, MF_POPUP, reinterpret_cast<UINT_PTR>(helpMenu), L"Help");
+    SetMenu(window, menuBar);
+}
+
+LRESULT OnCreate(HWND window) {
+    g_app.mainWindow = window;
+    CreateMenuBar(window);
+    for (const ControlLayout& control : kControls) {
+        CreateWindowExW(control.exStyle, control.className, control.text, control.style,
+                        control.x, control.y, control.width, control.height, window,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)),
+                        g_app.instance, nullptr);
+    }
+
+    HWND trackbar = Control(window, IDC_LENGTH);
+    SendMessageW(trackbar, TBM_SETRANGE, TRUE, MAKELPARAM(kMinLength, kMaxLength));
+    SendMessageW(trackbar, TBM_SETPOS, TRUE, kDefaultLength);
+    SendMessageW(trackbar, TBM_SETTICFREQ, 10, 0);
+
+    for (int id : {IDC_NUMBERS, IDC_UPPERCASE, IDC_LOWERCASE, IDC_SYMBOLS}) {
+        SendMessageW(Control(window, id), BM_SETCHECK, BST_CHECKED, 0);
+    }
+    for (int id : kUiFontControls) {
+        SendMessageW(Control(window, id), WM_SETFONT, reinterpret_cast<WPARAM>(g_app.uiFont),
+                     TRUE);
+    }
+    return 0;
+}
+
+void ShowMissingKeywordWarning(HWND window, bool keyword1Missing) {
+    MessageBoxW(window, L"Both Keyword 1 and Keyword 2 are required.", kAppTitle,
+                MB_ICONWARNING);
+    SetFocus(Control(window, keyword1Missing ? IDC_KEYWORD1 : IDC_KEYWORD2));
+}
+
+// Hands a finished password to a new result window; the main window stays
+// disabled until that window is gone.
+void ShowResult(HWND window, Bytes& password) {
+    std::wstring text = Utf8ToWide(password);
+    SecureWipeContents(g_app.resultText);
+    g_app.resultText.swap(text);
+    SecureWipeContents(password);
+
+    HWND resultWindow = CreateResultWindow();
+    if (!resultWindow) return;
+    EnableWindow(window, FALSE);
+    ShowWindow(resultWindow, SW_SHOW);
+    UpdateWindow(resultWindow);
+}
+
+void RunGeneration(HWND window) {
+    GenerationRequest request;
+    request.keyword1 = ToU16(ReadWindowText(Control(window, IDC_KEYWORD1)));
+    request.keyword2 = ToU16(ReadWindowText(Control(window, IDC_KEYWORD2)));
+    if (!IsComplete(request)) {
+        ShowMissingKeywordWarning(window, request.keyword1.empty());
+        return;
+    }
+
+    Bytes keyword1 = ToUtf8(request.keyword1);
+    Bytes keyword2 = ToUtf8(request.keyword2);
+    request.length = static_cast<std::int32_t>(
+        SendMessageW(Control(window, IDC_LENGTH), TBM_GETPOS, 0, 0));
+    const bool symbolsOn = IsChecked(window, IDC_SYMBOLS);
+    request.numbers = IsChecked(window, IDC_NUMBERS);
+    request.uppercase = IsChecked(window, IDC_UPPERCASE);
+    request.lowercase = IsChecked(window, IDC_LOWERCASE);
+    request.symbols =
+        symbolsOn ? FilterSymbols(ToU16(ReadWindowText(Control(window, IDC_ALLOWED)))) : "";
+    g_app.estimateBits = EstimateEntropyBits(request.length, request.numbers, request.uppercase,
+                                             request.lowercase, request.symbols);
+
+    ArmCryptoFailureReport();
+    SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+    Bytes password = GeneratePassword(keyword1, keyword2, request.length, request.symbols,
+                                      request.numbers, request.uppercase, request.lowercase);
+    SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+    SecureWipeContents(keyword1);
+    SecureWipeContents(keyword2);
+
+    // A failed generation has already shown its box; its result is dropped
+    // unwiped, like every other unshown value.
+    if (IsCryptoFailureReportPending() && !password.empty()) ShowResult(window, password);
+}
+
+void OnGenerate(HWND window) {
+    if (g_app.generationRunning) return;
+    g_app.generationRunning = true;
+    RunGeneration(window);
+    g_app.generationRunning = false;
+}
+
+void OnSymbolsClicked(HWND window) {
+    const BOOL on = SendMessageW(Control(window, IDC_SYMBOLS), BM_GETCHECK, 0, 0) == BST_CHECKED;
+    EnableWindow(Control(window, IDC_ALLOWED), on);
+    EnableWindow(Control(window, IDC_ALLOWED_LABEL), on);
+}
+
+// At least one letter case stays on: unchecking the last one checks the other.
+void KeepOneLetterCase(HWND window, int otherCaseId) {
+    if (!IsChecked(window, IDC_UPPERCASE) && !IsChecked(window, IDC_LOWERCASE)) {
+        SendMessageW(Control(window, otherCaseId), BM_SETCHECK, BST_CHECKED, 0);
+    }
+}
+
+LRESULT OnCommand(HWND window, WPARAM wParam, LPARAM lParam) {
+    const int id = LOWORD(wParam);
+    const bool clicked = HIWORD(wParam) == BN_CLICKED;
+    switch (id) {
+        case IDC_SYMBOLS:
+            if (clicked) OnSymbolsClicked(window);
+            return 0;
+        case IDC_UPPERCASE:
+            if (clicked) KeepOneLetterCase(window, IDC_LOWERCASE);
+            return 0;
+        case IDC_LOWERCASE:
+            if (clicked) KeepOneLetterCase(window, IDC_UPPERCASE);
+            return 0;
+        case IDC_GENERATE:
+            if (clicked) OnGenerate(window);
+            return 0;
+        case IDM_EXIT:
+            if (clicked) PostMessageW(window, WM_CLOSE, 0, 0);
+            return 0;
+        case IDM_ABOUT:
+            if (clicked) {
+                ShellExecuteW(nullptr, L"open", kMakerPageAddress, nullptr, nullptr,
+                              SW_SHOWNORMAL);
+            }
+            return 0;
+        default:
+            return DefWindowProcW(window, WM_COMMAND, wParam, lParam);
+    }
+}
+
+LRESULT OnHorizontalScroll(HWND window, LPARAM lParam) {
+    HWND trackbar = Control(window, IDC_LENGTH);
+    if (reinterpret_cast<HWND>(lParam) == trackbar) {
+        wchar_t label[128];
+        wsprintfW(label, L"Password Length : %d",
+                  static_cast<int>(SendMessageW(trackbar, TBM_GETPOS, 0, 0)));
+        SetWindowTextW(Control(window, IDC_LENGTH_LABEL), label);
+    }
+    return 0;
+}
+
+LRESULT OnTimer(WPARAM timerId) {
+    if (timerId == ID_CLEAR_CLIPBOARD_TIMER) RunClipboardCheck();
+    return 0;
+}
+
+}  // namespace
+
+LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_CREATE:
+            return OnCreate(window);
+        case WM_COMMAND:
+            return OnCommand(window, wParam, lParam);
+        case WM_HSCROLL:
+            return OnHorizontalScroll(window, lParam);
+        case WM_TIMER:
+            return OnTimer(wParam);
+        case WM_CLOSE:
+            DestroyWindow(window);
+            return 0;
+        case WM_DESTROY:
+            PostQuitMessage(0);
+            return 0;
+        default:
+            return DefWindowProcW(window, message, wParam, lParam);
+    }
+}

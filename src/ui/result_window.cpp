@@ -1,0 +1,100 @@
+// The result window: one password with its strength, modal over the main
+// window, with COPY TO CLIPBOARD as its only action.
+#include <windows.h>
+
+#include <string>
+
+#include "crypto/crypto.h"
+#include "ui/app_state.h"
+#include "ui/ui_ids.h"
+
+namespace {
+
+constexpr DWORD kResultStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU;
+constexpr DWORD kResultExStyle = WS_EX_DLGMODALFRAME;
+constexpr int kResultClientWidth = 541;
+constexpr int kResultClientHeight = 246;
+
+HWND CreateChild(HWND parent, const wchar_t* className, const wchar_t* text, DWORD exStyle,
+                 DWORD style, int x, int y, int width, int height, int id, HFONT font) {
+    HWND control = CreateWindowExW(exStyle, className, text, style, x, y, width, height, parent,
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                   g_app.instance, nullptr);
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    return control;
+}
+
+LRESULT OnCreate(HWND window) {
+    wchar_t heading[128];
+    swprintf(heading, 128, L"Generated password  (%.0f bits)", g_app.estimateBits);
+    CreateChild(window, L"STATIC", heading, 0, WS_CHILD | WS_VISIBLE, 12, 9, 510, 18,
+                IDC_RESULT_LABEL, g_app.uiFont);
+    CreateChild(window, L"EDIT", g_app.resultText.c_str(), WS_EX_CLIENTEDGE,
+                WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_READONLY, 12, 27, 517, 147,
+                IDC_RESULT_EDIT, g_app.passwordFont);
+    CreateChild(window, L"BUTTON", L"COPY TO CLIPBOARD", 0, WS_CHILD | WS_VISIBLE | WS_TABSTOP,
+                12, 180, 517, 54, IDC_COPY, g_app.uiFont);
+    return 0;
+}
+
+void OnCopy(HWND window) {
+    HWND edit = GetDlgItem(window, IDC_RESULT_EDIT);
+    const int length = GetWindowTextLengthW(edit);
+    if (length > 0) {
+        std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+        GetWindowTextW(edit, &text[0], length + 1);
+        text.resize(static_cast<std::size_t>(length));
+        CopyToClipboardAndArmGuard(window, text);
+    }
+    DestroyWindow(window);
+}
+
+void OnDestroy() {
+    SecureWipeContents(g_app.resultText);
+    g_app.resultText.clear();
+    EnableWindow(g_app.mainWindow, TRUE);
+    SetForegroundWindow(g_app.mainWindow);
+    g_app.resultWindow = nullptr;
+}
+
+}  // namespace
+
+HWND CreateResultWindow() {
+    RECT frame = {0, 0, kResultClientWidth, kResultClientHeight};
+    AdjustWindowRectEx(&frame, kResultStyle, FALSE, kResultExStyle);
+    const int width = frame.right - frame.left;
+    const int height = frame.bottom - frame.top;
+    RECT main{};
+    GetWindowRect(g_app.mainWindow, &main);
+    const int x = main.left + ((main.right - main.left) - width) / 2;
+    const int y = main.top + ((main.bottom - main.top) - height) / 2;
+    // The handle is recorded only once creation is complete, so the message
+    // loop never treats a half-built window as the dialog target.
+    g_app.resultWindow = CreateWindowExW(kResultExStyle, kResultClassName, kAppTitle,
+                                         kResultStyle, x, y, width, height, g_app.mainWindow,
+                                         nullptr, g_app.instance, nullptr);
+    return g_app.resultWindow;
+}
+
+LRESULT CALLBACK ResultWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_CREATE:
+            return OnCreate(window);
+        case WM_COMMAND:
+            if (LOWORD(wParam) == IDC_COPY && HIWORD(wParam) == BN_CLICKED) OnCopy(window);
+            return 0;
+        case WM_CLOSE:
+            DestroyWindow(window);
+            return 0;
+        case WM_DESTROY:
+            OnDestroy();
+            return 0;
+        case WM_SYSCOMMAND:
+            // The window stays centred over the main window: no moving by
+            // caption or system menu.
+            if ((wParam & 0xFFF0) == SC_MOVE) return 0;
+            return DefWindowProcW(window, message, wParam, lParam);
+        default:
+            return DefWindowProcW(window, message, wParam, lParam);
+    }
+}

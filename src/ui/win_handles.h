@@ -1,0 +1,53 @@
+// Small owners for the clipboard and global-memory handles, so that every
+// early return still closes, unlocks or frees what was opened.
+#pragma once
+
+#include <windows.h>
+
+// Open for the lifetime of the object when OpenClipboard succeeded.
+class ClipboardSession {
+public:
+    explicit ClipboardSession(HWND owner) : open_(OpenClipboard(owner) != FALSE) {}
+    ~ClipboardSession() {
+        if (open_) CloseClipboard();
+    }
+    ClipboardSession(const ClipboardSession&) = delete;
+    ClipboardSession& operator=(const ClipboardSession&) = delete;
+    bool IsOpen() const { return open_; }
+
+private:
+    bool open_;
+};
+
+// A global-memory block that is freed unless ownership is handed on, for
+// instance to the clipboard by a successful SetClipboardData.
+class GlobalBlock {
+public:
+    GlobalBlock(UINT flags, SIZE_T bytes) : block_(GlobalAlloc(flags, bytes)) {}
+    ~GlobalBlock() {
+        if (block_) GlobalFree(block_);
+    }
+    GlobalBlock(const GlobalBlock&) = delete;
+    GlobalBlock& operator=(const GlobalBlock&) = delete;
+    HGLOBAL Get() const { return block_; }
+    void Release() { block_ = nullptr; }
+
+private:
+    HGLOBAL block_;
+};
+
+// A locked view of a global-memory block; Data() is null when the lock failed.
+class GlobalLockView {
+public:
+    explicit GlobalLockView(HGLOBAL block) : block_(block), data_(GlobalLock(block)) {}
+    ~GlobalLockView() {
+        if (data_) GlobalUnlock(block_);
+    }
+    GlobalLockView(const GlobalLockView&) = delete;
+    GlobalLockView& operator=(const GlobalLockView&) = delete;
+    void* Data() const { return data_; }
+
+private:
+    HGLOBAL block_;
+    void* data_;
+};
