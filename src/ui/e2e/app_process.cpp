@@ -1,0 +1,204 @@
+#include "app_process.h"
+
+#include <algorithm>
+#include <cstring>
+
+ProgramPaths g_programPaths;
+
+std::wstring Utf8ToWide(const std::string& utf8) {
+    if (utf8.empty()) return {};
+    const int units =
+        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(units), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &wide[0], units);
+    return wide;
+}
+
+std::wstring ToWindowsPath(const std::string& path) {
+    std::wstring wide = Utf8ToWide(path);
+    if (wide.empty() || wide[0] != L'/') return wide;
+    std::replace(wide.begin(), wide.end(), L'/', L'\\');
+    return L"Z:" + wide;
+}
+
+namespace {
+
+struct TopLevelSearch {
+    DWORD processId;
+    const wchar_t* className;
+    HWND found;
+};
+
+BOOL CALLBACK MatchTopLevel(HWND window, LPARAM parameter) {
+    auto* search = reinterpret_cast<TopLevelSearch*>(parameter);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != search->processId || ClassNameOf(window) != search->className) return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+}  // namespace
+
+AppProcess::AppProcess(const std::wstring& faults) {
+    const std::wstring& path = faults.empty() ? g_programPaths.program
+                                              : g_programPaths.faultsProgram;
+    std::wstring commandLine = L"\"" + path + L"\"";
+    // The child inherits the environment; the fault plan is set only for it.
+    SetEnvironmentVariableW(L"TARNWELL_TEST_FAULTS", faults.empty() ? nullptr : faults.c_str());
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    if (!CreateProcessW(path.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                        nullptr, &startup, &process_)) {
+        process_ = PROCESS_INFORMATION{};
+    }
+    SetEnvironmentVariableW(L"TARNWELL_TEST_FAULTS", nullptr);
+}
+
+AppProcess::~AppProcess() {
+    if (!Started()) return;
+    if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) {
+        // Boxes first, so that the program's thread is back in its own loop.
+        for (HWND box = FindMessageBox(); box; box = FindMessageBox()) {
+            PostMessageW(box, WM_COMMAND, IDOK, 0);
+            if (!WaitUntil([&] { return !IsWindow(box); }, 2000)) break;
+        }
+        HWND result = FindTopLevel(L"VORKAResultClass");
+        if (result) PostMessageW(result, WM_CLOSE, 0, 0);
+        if (mainWindow_ && IsWindow(mainWindow_)) PostMessageW(mainWindow_, WM_CLOSE, 0, 0);
+        if (WaitForSingleObject(process_.hProcess, 15000) == WAIT_TIMEOUT) {
+            TerminateProcess(process_.hProcess, 99);
+            WaitForSingleObject(process_.hProcess, 5000);
+        }
+    }
+    CloseHandle(process_.hThread);
+    CloseHandle(process_.hProcess);
+}
+
+HWND AppProcess::FindTopLevel(const wchar_t* className) const {
+    if (!Started()) return nullptr;
+    TopLevelSearch search{process_.dwProcessId, className, nullptr};
+    EnumWindows(MatchTopLevel, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND AppProcess::WaitForTopLevel(const wchar_t* className, DWORD timeoutMs) const {
+    HWND found = nullptr;
+    WaitUntil([&] { return (found = FindTopLevel(className)) != nullptr; }, timeoutMs);
+    return found;
+}
+
+HWND AppProcess::WaitForMainWindow(DWORD timeoutMs) {
+    mainWindow_ = WaitForTopLevel(L"VORKAMainClass", timeoutMs);
+    // Visible means start-up is over: the controls and menu exist.
+    if (mainWindow_) WaitUntil([&] { return IsWindowVisible(mainWindow_) != FALSE; }, timeoutMs);
+    if (mainWindow_) SyncWithProgram(mainWindow_);
+    return mainWindow_;
+}
+
+bool AppProcess::WaitForExit(DWORD timeoutMs, DWORD* exitCode) {
+    if (!Started() || WaitForSingleObject(process_.hProcess, timeoutMs) != WAIT_OBJECT_0) {
+        return false;
+    }
+    GetExitCodeProcess(process_.hProcess, exitCode);
+    return true;
+}
+
+HWND AppProcess::FocusWindow() const {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    if (!GetGUIThreadInfo(process_.dwThreadId, &info)) return nullptr;
+    return info.hwndFocus;
+}
+
+std::wstring WindowText(HWND window) {
+    // WM_GETTEXT rather than GetWindowTextW, which does not read other
+    // processes' controls.
+    const LRESULT length = SendMessageW(window, WM_GETTEXTLENGTH, 0, 0);
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    const LRESULT copied =
+        SendMessageW(window, WM_GETTEXT, static_cast<WPARAM>(length + 1),
+                     reinterpret_cast<LPARAM>(&text[0]));
+    text.resize(static_cast<std::size_t>(copied));
+    return text;
+}
+
+std::wstring ClassNameOf(HWND window) {
+    wchar_t name[256] = {};
+    GetClassNameW(window, name, 256);
+    return name;
+}
+
+DWORD StyleOf(HWND window) { return static_cast<DWORD>(GetWindowLongW(window, GWL_STYLE)); }
+
+DWORD ExStyleOf(HWND window) { return static_cast<DWORD>(GetWindowLongW(window, GWL_EXSTYLE)); }
+
+RECT WindowRect(HWND window) {
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    return rect;
+}
+
+RECT RectInParent(HWND window) {
+    RECT rect = WindowRect(window);
+    MapWindowPoints(HWND_DESKTOP, GetParent(window), reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+SIZE ClientSize(HWND window) {
+    RECT rect{};
+    GetClientRect(window, &rect);
+    return SIZE{rect.right - rect.left, rect.bottom - rect.top};
+}
+
+std::vector<HWND> ChildrenInOrder(HWND parent) {
+    std::vector<HWND> children;
+    for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        children.push_back(child);
+    }
+    return children;
+}
+
+void SyncWithProgram(HWND window) {
+    // Let posted input reach the program's queue and be picked up; a
+    // generation it starts keeps the thread busy, and the sent message
+    // below then waits for it.
+    Sleep(150);
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 120000, &ignored);
+}
+
+std::wstring ReadClipboardText(bool* hasText) {
+    *hasText = false;
+    std::wstring text;
+    for (int attempt = 0; attempt < 40 && !OpenClipboard(nullptr); ++attempt) Sleep(25);
+    HANDLE block = GetClipboardData(CF_UNICODETEXT);
+    if (block) {
+        if (const auto* data = static_cast<const wchar_t*>(GlobalLock(block))) {
+            const std::size_t units = GlobalSize(block) / sizeof(wchar_t);
+            std::size_t length = 0;
+            while (length < units && data[length] != L'\0') ++length;
+            text.assign(data, length);
+            *hasText = true;
+            GlobalUnlock(block);
+        }
+    }
+    CloseClipboard();
+    return text;
+}
+
+bool PutTextOnClipboard(const std::wstring& text) {
+    for (int attempt = 0; attempt < 40 && !OpenClipboard(nullptr); ++attempt) Sleep(25);
+    EmptyClipboard();
+    const SIZE_T bytes = (text.size() + 1) * sizeof(wchar_t);
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes);
+    bool placed = false;
+    if (block) {
+        std::memcpy(GlobalLock(block), text.c_str(), bytes);
+        GlobalUnlock(block);
+        placed = SetClipboardData(CF_UNICODETEXT, block) != nullptr;
+        if (!placed) GlobalFree(block);
+    }
+    CloseClipboard();
+    return placed;
+}

@@ -1,0 +1,87 @@
+// Starting the real program, finding its windows, and reading them from the
+// outside, the way a user's tools would.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+// The program under test and the variant with a fault-injecting crypto
+// layer, as Windows paths; set by main() from the command line.
+struct ProgramPaths {
+    std::wstring program;
+    std::wstring faultsProgram;
+};
+extern ProgramPaths g_programPaths;
+
+// Converts a Unix path as CTest passes it (/a/b) to the Z: drive that Wine
+// maps to the Unix root; Windows paths are returned unchanged.
+std::wstring ToWindowsPath(const std::string& path);
+
+// One running instance of the program. Closes it, or ends it, when the test
+// is done with it.
+class AppProcess {
+public:
+    // `faults` is empty for the real program; otherwise the variant is started
+    // with this fault plan in its environment.
+    explicit AppProcess(const std::wstring& faults = L"");
+    ~AppProcess();
+    AppProcess(const AppProcess&) = delete;
+    AppProcess& operator=(const AppProcess&) = delete;
+
+    bool Started() const { return process_.hProcess != nullptr; }
+    DWORD ProcessId() const { return process_.dwProcessId; }
+    // The main window, waited for up to `timeoutMs`; null if it never came.
+    HWND WaitForMainWindow(DWORD timeoutMs = 20000);
+    HWND MainWindow() const { return mainWindow_; }
+    // The program's top-level window of this class, or null.
+    HWND FindTopLevel(const wchar_t* className) const;
+    HWND WaitForTopLevel(const wchar_t* className, DWORD timeoutMs) const;
+    // A message box (class #32770) of this program, or null.
+    HWND FindMessageBox() const { return FindTopLevel(L"#32770"); }
+    // Waits for the process to end; false on time-out.
+    bool WaitForExit(DWORD timeoutMs, DWORD* exitCode);
+    // The thread's focus window, as GetGUIThreadInfo reports it.
+    HWND FocusWindow() const;
+
+private:
+    PROCESS_INFORMATION process_{};
+    HWND mainWindow_ = nullptr;
+};
+
+std::wstring WindowText(HWND window);
+std::wstring ClassNameOf(HWND window);
+DWORD StyleOf(HWND window);
+DWORD ExStyleOf(HWND window);
+// The window's rectangle in its parent's client coordinates.
+RECT RectInParent(HWND window);
+RECT WindowRect(HWND window);
+SIZE ClientSize(HWND window);
+// The direct children in creation (Z) order.
+std::vector<HWND> ChildrenInOrder(HWND parent);
+
+// Waits until `condition` holds, polling every 50 ms; false on time-out.
+template <typename Condition>
+bool WaitUntil(Condition condition, DWORD timeoutMs) {
+    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    for (;;) {
+        if (condition()) return true;
+        if (GetTickCount64() >= deadline) return false;
+        Sleep(50);
+    }
+}
+
+// Returns once the program's thread has handled everything sent or posted
+// before: a generation in progress blocks this until it is done.
+void SyncWithProgram(HWND window);
+
+// Text and clipboard helpers of the test's own.
+std::wstring ReadClipboardText(bool* hasText);
+bool PutTextOnClipboard(const std::wstring& text);
+std::wstring Utf8ToWide(const std::string& utf8);
+
+extern std::string g_screenshotDirectory;  // a Unix path
+// Saves the screen area of `window` (frame included) as a PNG in the build
+// folder's screenshots folder; returns the Unix path written, or empty.
+std::string SaveScreenshot(HWND window, const std::string& name);

@@ -1,0 +1,77 @@
+#include "program_driver.h"
+
+#include <commctrl.h>
+
+#include <stdexcept>
+
+void SetControlText(HWND control, const std::wstring& text) {
+    SendMessageW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+bool IsChecked(HWND main, int id) {
+    return SendMessageW(GetDlgItem(main, id), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void Click(HWND main, int id) { SendMessageW(GetDlgItem(main, id), BM_CLICK, 0, 0); }
+
+void DragTrackbarTo(HWND main, int position) {
+    HWND trackbar = GetDlgItem(main, kLength);
+    SendMessageW(trackbar, TBM_SETPOS, TRUE, position);
+    const auto current = static_cast<WORD>(SendMessageW(trackbar, TBM_GETPOS, 0, 0));
+    SendMessageW(main, WM_HSCROLL, MAKEWPARAM(TB_THUMBTRACK, current),
+                 reinterpret_cast<LPARAM>(trackbar));
+}
+
+void EnterVector(HWND main, const PasswordVector& vector) {
+    auto wide = [](const std::vector<std::uint8_t>& utf8) {
+        return Utf8ToWide(std::string(utf8.begin(), utf8.end()));
+    };
+    SetControlText(GetDlgItem(main, kKeyword1), wide(vector.keyword1));
+    SetControlText(GetDlgItem(main, kKeyword2), wide(vector.keyword2));
+    DragTrackbarTo(main, vector.length);
+    const struct {
+        int id;
+        bool on;
+    } boxes[] = {{kNumbers, vector.numbers},
+                 {kUppercase, vector.uppercase},
+                 {kLowercase, vector.lowercase},
+                 {kSymbols, !vector.symbols.empty()}};
+    // Switch on first, then off, so that the one-letter-case rule never
+    // has to step in.
+    for (const auto& box : boxes) {
+        if (box.on && !IsChecked(main, box.id)) Click(main, box.id);
+    }
+    for (const auto& box : boxes) {
+        if (!box.on && IsChecked(main, box.id)) Click(main, box.id);
+    }
+    if (!vector.symbols.empty()) SetControlText(GetDlgItem(main, kAllowed), Utf8ToWide(vector.symbols));
+}
+
+const PasswordVector& VectorNamed(const std::string& name) {
+    static const std::vector<PasswordVector> vectors = LoadPasswordVectors();
+    for (const PasswordVector& vector : vectors) {
+        if (vector.name == name) return vector;
+    }
+    throw std::runtime_error("no password vector named " + name);
+}
+
+std::wstring VectorPassword(const PasswordVector& vector) { return Utf8ToWide(vector.password); }
+
+HWND GenerateAndWaitForResult(AppProcess& app, DWORD timeoutMs) {
+    PostMessageW(GetDlgItem(app.MainWindow(), kGenerate), BM_CLICK, 0, 0);
+    HWND result = app.WaitForTopLevel(kResultClass, timeoutMs);
+    if (result) WaitUntil([&] { return IsWindowVisible(result) != FALSE; }, 5000);
+    return result;
+}
+
+bool CopyAndWaitForClose(HWND resultWindow) {
+    PostMessageW(GetDlgItem(resultWindow, kCopy), BM_CLICK, 0, 0);
+    return WaitUntil([&] { return !IsWindow(resultWindow); }, 10000);
+}
+
+bool CloseMessageBox(HWND box) {
+    PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    return WaitUntil([&] { return !IsWindow(box); }, 10000);
+}
+
+std::wstring MessageBoxText(HWND box) { return WindowText(GetDlgItem(box, 0xFFFF)); }

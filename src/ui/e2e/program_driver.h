@@ -1,0 +1,56 @@
+// Driving the program as a user would, through the messages that its
+// controls send and receive, and the ids and names users' tools see.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "app_process.h"
+#include "vectors/password_vectors.h"
+
+constexpr wchar_t kAppTitle[] = L"Tarnwell Password Generator";
+constexpr wchar_t kMainClass[] = L"VORKAMainClass";
+constexpr wchar_t kResultClass[] = L"VORKAResultClass";
+
+enum ControlId : int {
+    kKeyword1 = 101,
+    kKeyword2 = 102,
+    kLength = 103,
+    kSymbols = 104,
+    kNumbers = 105,
+    kUppercase = 106,
+    kLowercase = 107,
+    kGenerate = 108,
+    kAllowed = 109,
+    kKeyword1Label = 120,
+    kKeyword2Label = 121,
+    kLengthLabel = 122,
+    kAllowedLabel = 123,
+    kResultEdit = 201,
+    kCopy = 202,
+    kResultLabel = 203,
+    kMenuExit = 301,
+    kMenuAbout = 302,
+};
+
+void SetControlText(HWND control, const std::wstring& text);
+bool IsChecked(HWND main, int id);
+// BM_CLICK, sent: returns once the click's command has been handled.
+void Click(HWND main, int id);
+// Moves the trackbar as a drag does: the new position, then WM_HSCROLL.
+void DragTrackbarTo(HWND main, int position);
+// Keywords, length, classes and symbols of a checked-in vector.
+void EnterVector(HWND main, const PasswordVector& vector);
+const PasswordVector& VectorNamed(const std::string& name);
+std::wstring VectorPassword(const PasswordVector& vector);
+
+// Clicks GENERATE PASSWORD without waiting (a box or a long generation may
+// follow) and waits up to `timeoutMs` for the result window.
+HWND GenerateAndWaitForResult(AppProcess& app, DWORD timeoutMs = 180000);
+// Clicks COPY TO CLIPBOARD and waits for the result window to close.
+bool CopyAndWaitForClose(HWND resultWindow);
+// Closes a message box with its OK button and waits for it to go.
+bool CloseMessageBox(HWND box);
+// The message box's own text (the static with id 0xFFFF).
+std::wstring MessageBoxText(HWND box);

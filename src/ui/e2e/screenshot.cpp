@@ -1,0 +1,57 @@
+// Screenshots through ImageMagick's import, which Wine starts as the Unix
+// program it is. Win32 screen coordinates are X root coordinates under Wine.
+#include <windows.h>
+
+#include <string>
+
+#include "app_process.h"
+
+std::string g_screenshotDirectory;
+
+namespace {
+
+LONGLONG FileSize(const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return -1;
+    return (static_cast<LONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+}  // namespace
+
+std::string SaveScreenshot(HWND window, const std::string& name) {
+    if (g_screenshotDirectory.empty()) return {};
+    CreateDirectoryW(ToWindowsPath(g_screenshotDirectory).c_str(), nullptr);
+    const std::string path = g_screenshotDirectory + "/" + name + ".png";
+    const std::wstring windowsPath = ToWindowsPath(path);
+    DeleteFileW(windowsPath.c_str());
+
+    // Let the window finish painting first.
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    Sleep(500);
+    const RECT rect = WindowRect(window);
+    const std::string geometry = std::to_string(rect.right - rect.left) + "x" +
+                                 std::to_string(rect.bottom - rect.top) + "+" +
+                                 std::to_string(rect.left) + "+" + std::to_string(rect.top);
+    std::wstring commandLine =
+        Utf8ToWide("/usr/bin/import -window root -crop " + geometry + " +repage " + path);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(L"Z:\\usr\\bin\\import", &commandLine[0], nullptr, nullptr, FALSE, 0,
+                        nullptr, nullptr, &startup, &process)) {
+        return {};
+    }
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    // Wine cannot wait on a Unix process: wait for the file to stop growing.
+    LONGLONG lastSize = -1;
+    const bool written = WaitUntil(
+        [&] {
+            const LONGLONG size = FileSize(windowsPath);
+            const bool stable = size > 0 && size == lastSize;
+            lastSize = size;
+            return stable;
+        },
+        15000);
+    return written ? path : std::string();
+}
