@@ -35,7 +35,9 @@ Bytes HkdfExpand(const Bytes& pseudorandomKey, const Bytes& info, std::uint64_t 
         SecureWipeContents(input);
     }
     // The last block is cut to fit; wipe the cut bytes too, since the caller
-    // wipes only what it can see.
+    // wipes only what it can see. The blocks before it are all in the output,
+    // but the last one also holds the cut bytes.
+    SecureWipeContents(previous);
     const auto size = static_cast<std::size_t>(length);
     if (output.size() > size) SecureWipe(output.data() + size, output.size() - size);
     output.resize(size, 0);
