@@ -1,0 +1,114 @@
+// The command-line program's keyword buffers are overwritten with zeros
+// before they are released: the reader's buffer (LineReader), each line as it
+// grows (ReadKeywordLine), and both keywords (KeywordPair), on success and on
+// every refusal. The reader and the pair are put on the heap here so that
+// their own release is scanned too.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "cli/keyword_input.h"
+#include "secrets/freed_memory_scanner.h"
+
+namespace {
+
+struct PipedInput {
+    const Bytes* data = nullptr;
+    std::size_t position = 0;
+    std::size_t chunk = 0;  // 0: as much as the reader asks for
+    bool failAtEnd = false;
+};
+
+long ReadPiped(void* context, std::uint8_t* buffer, std::size_t size) {
+    auto& input = *static_cast<PipedInput*>(context);
+    const std::size_t left = input.data->size() - input.position;
+    if (left == 0) return input.failAtEnd ? -1 : 0;
+    std::size_t count = std::min(size, left);
+    if (input.chunk != 0) count = std::min(count, input.chunk);
+    std::memcpy(buffer, input.data->data() + input.position, count);
+    input.position += count;
+    return static_cast<long>(count);
+}
+
+// Printable ASCII that no other buffer holds, `size` bytes of it.
+Bytes MakeKeyword(std::size_t size, std::uint32_t seed) {
+    Bytes keyword(size);
+    for (std::uint8_t& b : keyword) {
+        seed = seed * 1664525u + 1013904223u;
+        b = static_cast<std::uint8_t>(33 + (seed >> 24) % 94);
+    }
+    return keyword;
+}
+
+Bytes Join(std::initializer_list<Bytes> parts) {
+    Bytes out;
+    for (const Bytes& part : parts) out.insert(out.end(), part.begin(), part.end());
+    return out;
+}
+
+Bytes Text(const char* text) { return Bytes(text, text + std::strlen(text)); }
+
+TEST(CliSecretsInMemoryTest, KeywordBuffersAreWipedBeforeRelease) {
+    const Bytes short1 = MakeKeyword(40, 1), short2 = MakeKeyword(27, 2);
+    const Bytes long1 = MakeKeyword(10000, 3), long2 = MakeKeyword(6000, 4);
+    const Bytes tooLong = MakeKeyword(kMaxKeywordBytes + 100, 5);
+    struct Case {
+        const char* name;
+        Bytes keyword1, keyword2;  // what the input holds
+        Bytes input;
+        std::size_t chunk;
+        bool failAtEnd;
+        bool accepted;
+    };
+    const Case cases[] = {
+        {"two lines", short1, short2, Join({short1, Text("\n"), short2, Text("\n")}), 0, false,
+         true},
+        {"CRLF lines in 3-byte reads", short1, short2,
+         Join({short1, Text("\r\n"), short2, Text("\r\n")}), 3, false, true},
+        // Lines longer than the reader's buffer, which grow and refill.
+        {"long lines in 1000-byte reads", long1, long2,
+         Join({long1, Text("\n"), long2, Text("\n")}), 1000, false, true},
+        {"long lines in whole reads", long1, long2, Join({long1, Text("\n"), long2}), 0, false,
+         true},
+        {"refused: not UTF-8", short1, short2,
+         Join({short1, Text("\xff\n"), short2, Text("\n")}), 0, false, false},
+        {"refused: read error in keyword 2", short1, short2,
+         Join({short1, Text("\n"), short2}), 5, true, false},
+        {"refused: keyword 1 longer than 1 MiB", tooLong, short2,
+         Join({tooLong, Text("\n"), short2, Text("\n")}), 0, false, false},
+    };
+    for (const Case& c : cases) {
+        // Any leaked run of 47 bytes or more holds one of these windows.
+        const std::size_t stride = c.keyword1.size() > 100000 ? 1024 : 16;
+        WatchForWindows("keyword 1", c.keyword1, 0, stride);
+        WatchForWindows("keyword 2", c.keyword2, 0, 16);
+        PipedInput piped{&c.input, 0, c.chunk, c.failAtEnd};
+        auto reader = std::make_unique<LineReader>();
+        reader->source = ReadPiped;
+        reader->context = &piped;
+        auto keywords = std::make_unique<KeywordPair>();
+        std::string error;
+        error.reserve(200);  // so that the message never moves the scan's results
+
+        StartScanning();
+        const bool accepted = ReadKeywordsFromLines(*reader, *keywords, error);
+        const bool asPiped = keywords->keyword1 == c.keyword1 && keywords->keyword2 == c.keyword2;
+        keywords.reset();
+        reader.reset();
+        StopScanning();
+
+        EXPECT_EQ(accepted, c.accepted) << c.name << ": " << error;
+        if (c.accepted) {
+            EXPECT_TRUE(asPiped) << c.name;
+        }
+        EXPECT_GT(BlocksScanned(), 0u) << c.name;
+        const std::vector<FreedSecret> found = FreedSecretsFound();
+        EXPECT_TRUE(found.empty()) << c.name << ": released without wiping: " << Describe(found);
+        ForgetWatchedSecrets();
+    }
+}
+
+}  // namespace
