@@ -163,6 +163,17 @@ TEST_F(DefaultGeneration, ResultWindowCannotBeMoved) {
     EXPECT_TRUE(SameRect(DragByCaption(result_, 120, 90), before)) << "after a drag";
 }
 
+// Sent to COPY TO CLIPBOARD, the window's one tab stop.
+TEST_F(DefaultGeneration, EscAndEnterDoNotCloseTheResultWindow) {
+    for (WPARAM key : {VK_ESCAPE, VK_RETURN}) {
+        PostMessageW(GetDlgItem(result_, kCopy), WM_KEYDOWN, key, 1);
+        PostMessageW(GetDlgItem(result_, kCopy), WM_KEYUP, key, 0xC0000001);
+        SyncWithProgram(result_);
+        EXPECT_TRUE(IsWindow(result_)) << "key " << key;
+    }
+    EXPECT_FALSE(IsWindowEnabled(app_->MainWindow()));
+}
+
 // Last in the suite: it closes the result window.
 TEST_F(DefaultGeneration, ClosingWithoutCopyingLeavesTheClipboardAlone) {
     ASSERT_TRUE(PutTextOnClipboard(L"someone else's text"));
