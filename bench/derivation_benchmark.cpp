@@ -8,10 +8,11 @@
 //     interface, and the fastest of them is the limit;
 //   - a whole GeneratePassword at lengths 12 and 128.
 // After the table it prints the ratios between the medians of the run. Run it
-// with --benchmark_repetitions=10 --benchmark_report_aggregates_only=true
-// --benchmark_enable_random_interleaving=true: random interleaving spreads a
-// change in the machine's load over every benchmark instead of letting it fall
-// on whichever one runs at the time.
+// with --benchmark_repetitions=30 --benchmark_min_time=0.1
+// --benchmark_report_aggregates_only=true
+// --benchmark_enable_random_interleaving=true: many short repetitions in
+// random order spread a change in the machine's load over every benchmark
+// instead of letting it fall on whichever one runs at the time.
 #include <benchmark/benchmark.h>
 #include <openssl/evp.h>
 #include <unistd.h>
