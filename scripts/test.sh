@@ -16,7 +16,9 @@ failed=0
 broken=()
 for preset in linux linux-asan windows; do
   echo "=== $preset"
-  if ! cmake --preset "$preset" >/dev/null || ! cmake --build --preset "$preset"; then
+  # Warnings are errors here, so that every preset stays warning-free.
+  if ! cmake --preset "$preset" -DCMAKE_COMPILE_WARNING_AS_ERROR=ON >/dev/null ||
+     ! cmake --build --preset "$preset"; then
     echo "=== $preset: build failed"
     broken+=("$preset (build)")
     failed=$((failed + 1))
