@@ -34,6 +34,15 @@ bool ParseLength(const std::string& text, std::int32_t& length) {
     return true;
 }
 
+// What the user typed, fit to be repeated in a one-line message: control
+// characters and bytes outside ASCII become '?', and it is cut short.
+std::string Quoted(const std::string& typed) {
+    std::string shown;
+    for (unsigned char c : typed.substr(0, 40)) shown.push_back(c >= 32 && c < 127 ? c : '?');
+    if (typed.size() > 40) shown += "...";
+    return "'" + shown + "'";
+}
+
 CliParseResult Fail(const std::string& error) {
     CliParseResult result;
     result.ok = false;
@@ -67,17 +76,16 @@ CliParseResult ParseCliOptions(const std::vector<std::string>& arguments) {
             hasValue = true;
         }
         const bool takesValue = name == "--length" || name == "--symbols";
-        if (!takesValue && hasValue) return Fail("option '" + name + "' takes no value");
+        if (!takesValue && hasValue) return Fail("option " + Quoted(name) + " takes no value");
         if (takesValue && !hasValue) {
-            if (i + 1 >= arguments.size()) return Fail("option '" + name + "' needs a value");
+            if (i + 1 >= arguments.size()) return Fail("option " + Quoted(name) + " needs a value");
             value = arguments[++i];
         }
 
         if (name == "--length") {
             if (!ParseLength(value, options.length) || options.length < 5 ||
                 options.length > 128) {
-                return Fail("the length must be a whole number from 5 to 128, not '" + value +
-                            "'");
+                return Fail("the length must be a whole number from 5 to 128, not " + Quoted(value));
             }
         } else if (name == "--symbols") {
             options.symbols = FilterSymbols(WidenAscii(value));
@@ -95,7 +103,7 @@ CliParseResult ParseCliOptions(const std::vector<std::string>& arguments) {
         } else if (name == "--version") {
             options.showVersion = true;
         } else if (name.rfind("-", 0) == 0) {
-            return Fail("unknown option '" + name + "'");
+            return Fail("unknown option " + Quoted(name));
         } else {
             // Not echoed: it may well be a keyword typed in the wrong place.
             return Fail("unexpected argument: keywords are read from standard input, never "

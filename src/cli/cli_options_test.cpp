@@ -57,6 +57,10 @@ TEST(CliOptionsTest, UsageErrorsSayWhatIsWrongInOneLine) {
         {{"my secret keyword"}, "standard input"},
         {{"--no-uppercase", "--no-lowercase"}, "one letter case"},
         {{"--symbols", "!", "--no-symbols"}, "exclude each other"},
+        // Typed control characters are not repeated into the message.
+        {{"--length", "1\n2\x1b[2J"}, "not '1?2?[2J'"},
+        {{"--bad\noption"}, "unknown option '--bad?option'"},
+        {{std::string("--") + std::string(100, 'x')}, "xxx...'"},
     };
     for (const Case& c : cases) {
         const CliParseResult result = ParseCliOptions(c.arguments);

@@ -27,7 +27,10 @@ LineStatus ReadKeywordLine(LineReader& reader, Bytes& line) {
     bool readAnything = false;
     for (;;) {
         if (reader.position == reader.end) {
-            if (reader.atEnd) return readAnything ? LineStatus::Ok : LineStatus::EndOfInput;
+            if (reader.atEnd) {
+                if (!readAnything) return LineStatus::EndOfInput;
+                return line.size() > kMaxKeywordBytes ? LineStatus::TooLong : LineStatus::Ok;
+            }
             const long count = reader.source(reader.context, reader.buffer, sizeof reader.buffer);
             if (count < 0) {
                 reader.atEnd = true;
@@ -46,7 +49,9 @@ LineStatus ReadKeywordLine(LineReader& reader, Bytes& line) {
         const std::uint8_t* newline = begin;
         while (newline != stop && *newline != '\n') ++newline;
         const std::size_t count = static_cast<std::size_t>(newline - begin);
-        if (line.size() + count > kMaxKeywordBytes) return LineStatus::TooLong;
+        // One byte of slack for the '\r' of a "\r\n" ending, which is not
+        // part of the keyword; the limit is checked again once it is gone.
+        if (line.size() + count > kMaxKeywordBytes + 1) return LineStatus::TooLong;
         AppendWiping(line, begin, count);
         reader.position += count;
         if (newline != stop) {
@@ -55,7 +60,7 @@ LineStatus ReadKeywordLine(LineReader& reader, Bytes& line) {
                 line.back() = 0;
                 line.pop_back();
             }
-            return LineStatus::Ok;
+            return line.size() > kMaxKeywordBytes ? LineStatus::TooLong : LineStatus::Ok;
         }
     }
 }

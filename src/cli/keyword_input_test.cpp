@@ -100,11 +100,15 @@ TEST(KeywordInputTest, ReadErrorIsNotMistakenForInput) {
     EXPECT_EQ(outcome.error, "Could not read the keywords from standard input.");
 }
 
-TEST(KeywordInputTest, LongestAcceptedKeyword) {
+TEST(KeywordInputTest, LongestAcceptedKeywordWhateverTheLineEnding) {
     const std::string longest(kMaxKeywordBytes, 'k');
-    const ReadOutcome outcome = ReadAll(longest + "\nbeta\n", 4096);
-    ASSERT_TRUE(outcome.ok) << outcome.error;
-    EXPECT_EQ(outcome.keyword1.size(), kMaxKeywordBytes);
+    for (const std::string ending : {"\n", "\r\n", ""}) {
+        const ReadOutcome outcome = ReadAll("alpha\n" + longest + ending, 4096);
+        ASSERT_TRUE(outcome.ok) << outcome.error;
+        EXPECT_EQ(outcome.keyword2.size(), kMaxKeywordBytes);
+        const ReadOutcome tooLong = ReadAll("alpha\n" + longest + "k" + ending, 4096);
+        EXPECT_EQ(tooLong.error, "Keyword 2 is longer than 1 MiB.");
+    }
 }
 
 TEST(IsValidUtf8Test, AcceptsExactlyWhatWindowsConversionCanProduce) {
