@@ -40,6 +40,25 @@ for preset in linux linux-asan windows; do
   [ "$bad" -eq 0 ] || broken+=("$preset")
 done
 
+# Each fuzz target runs for a short bounded time from its checked-in seeds;
+# a crash or a broken property fails the run.
+echo "=== fuzz"
+log=$(mktemp)
+scripts/fuzz.sh 30 2>&1 | tee "$log"
+fuzz_status=${PIPESTATUS[0]}
+summary=$(grep -E '^fuzz targets: [0-9]+ clean, [0-9]+ failing' "$log" | tail -n 1)
+rm -f "$log"
+if [ -n "$summary" ]; then
+  clean=$(sed -E 's/^fuzz targets: ([0-9]+) clean.*/\1/' <<< "$summary")
+  failing=$(sed -E 's/.* ([0-9]+) failing.*/\1/' <<< "$summary")
+  passed=$((passed + clean))
+  failed=$((failed + failing))
+fi
+if [ "$fuzz_status" -ne 0 ]; then
+  broken+=("fuzz")
+  [ -n "$summary" ] && [ "$failing" -gt 0 ] || failed=$((failed + 1))
+fi
+
 [ ${#broken[@]} -eq 0 ] || echo "Failed: ${broken[*]}"
 echo "total: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]
