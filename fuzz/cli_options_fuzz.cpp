@@ -60,7 +60,9 @@ bool SameOptions(const CliOptions& a, const CliOptions& b) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const CliParseResult parsed = ParseCliOptions(SplitArguments(data, size));
     if (!parsed.ok) {
+        // One printable line, whatever bytes were typed.
         FUZZ_CHECK(!parsed.error.empty());
+        for (unsigned char c : parsed.error) FUZZ_CHECK(c >= 32 && c < 127);
         return 0;
     }
     FUZZ_CHECK(parsed.error.empty());
