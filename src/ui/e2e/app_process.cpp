@@ -1,5 +1,7 @@
 #include "app_process.h"
 
+#include "fault_injection.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -38,21 +40,43 @@ BOOL CALLBACK MatchTopLevel(HWND window, LPARAM parameter) {
     return FALSE;
 }
 
+// This process's environment with TARNWELL_BCRYPT_FAULTS naming the plan
+// file, as a block for CreateProcessW.
+std::wstring EnvironmentWithFaultPlan(const std::wstring& planPath) {
+    const std::wstring name = L"TARNWELL_BCRYPT_FAULTS=";
+    std::wstring block;
+    if (wchar_t* strings = GetEnvironmentStringsW()) {
+        for (const wchar_t* entry = strings; *entry; entry += wcslen(entry) + 1) {
+            if (_wcsnicmp(entry, name.c_str(), name.size()) != 0) {
+                block.append(entry);
+                block.push_back(L'\0');
+            }
+        }
+        FreeEnvironmentStringsW(strings);
+    }
+    block += name + planPath;
+    block.push_back(L'\0');
+    block.push_back(L'\0');
+    return block;
+}
+
 }  // namespace
 
-AppProcess::AppProcess(const std::wstring& faults) {
-    const std::wstring& path = faults.empty() ? g_programPaths.program
-                                              : g_programPaths.faultsProgram;
+AppProcess::AppProcess() { Start(g_programPaths.program, nullptr); }
+
+AppProcess::AppProcess(const FaultPlan& plan) {
+    std::wstring environment = EnvironmentWithFaultPlan(plan.Path());
+    Start(FaultCopyPath(), &environment[0]);
+}
+
+void AppProcess::Start(const std::wstring& path, wchar_t* environment) {
     std::wstring commandLine = L"\"" + path + L"\"";
-    // The child inherits the environment; the fault plan is set only for it.
-    SetEnvironmentVariableW(L"TARNWELL_TEST_FAULTS", faults.empty() ? nullptr : faults.c_str());
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
-    if (!CreateProcessW(path.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                        nullptr, &startup, &process_)) {
+    if (!CreateProcessW(path.c_str(), &commandLine[0], nullptr, nullptr, FALSE,
+                        CREATE_UNICODE_ENVIRONMENT, environment, nullptr, &startup, &process_)) {
         process_ = PROCESS_INFORMATION{};
     }
-    SetEnvironmentVariableW(L"TARNWELL_TEST_FAULTS", nullptr);
 }
 
 AppProcess::~AppProcess() {

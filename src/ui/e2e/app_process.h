@@ -7,11 +7,13 @@
 #include <string>
 #include <vector>
 
-// The program under test and the variant with a fault-injecting crypto
-// layer, as Windows paths; set by main() from the command line.
+// The program under test, the stand-in bcrypt.dll and the folder where a
+// copy of the program runs beside it (fault_injection.h), as Windows paths;
+// set by main() from the command line.
 struct ProgramPaths {
     std::wstring program;
-    std::wstring faultsProgram;
+    std::wstring bcryptStandin;
+    std::wstring faultCopyFolder;
 };
 extern ProgramPaths g_programPaths;
 
@@ -19,13 +21,17 @@ extern ProgramPaths g_programPaths;
 // maps to the Unix root; Windows paths are returned unchanged.
 std::wstring ToWindowsPath(const std::string& path);
 
+class FaultPlan;
+
 // One running instance of the program. Closes it, or ends it, when the test
 // is done with it.
 class AppProcess {
 public:
-    // `faults` is empty for the real program; otherwise the variant is started
-    // with this fault plan in its environment.
-    explicit AppProcess(const std::wstring& faults = L"");
+    // The program as built.
+    AppProcess();
+    // The program's copy beside the stand-in bcrypt.dll, failing the calls
+    // that `plan` names (fault_injection.h).
+    explicit AppProcess(const FaultPlan& plan);
     ~AppProcess();
     AppProcess(const AppProcess&) = delete;
     AppProcess& operator=(const AppProcess&) = delete;
@@ -46,6 +52,8 @@ public:
     HWND FocusWindow() const;
 
 private:
+    void Start(const std::wstring& path, wchar_t* environment);
+
     PROCESS_INFORMATION process_{};
     HWND mainWindow_ = nullptr;
 };

@@ -1,4 +1,4 @@
-// ui_e2e PROGRAM FAULTS_PROGRAM SCREENSHOT_DIR [gtest options]
+// ui_e2e PROGRAM BCRYPT_STANDIN FAULT_COPY_DIR SCREENSHOT_DIR [gtest options]
 #include <windows.h>
 
 #include <cstdio>
@@ -7,21 +7,26 @@
 #include <gtest/gtest.h>
 
 #include "app_process.h"
+#include "fault_injection.h"
 
 namespace {
 
-// Without a window manager Wine draws no caption or frame unless asked to
-// draw them itself; with one, the manager's frame would let the window be
-// dragged around the program's back. Either way, ask Wine to draw the
-// Windows frame, for these two programs only.
-void AskWineToDrawWindowFrames() {
-    for (const wchar_t* program :
-         {L"TarnwellPasswordGenerator.exe", L"TarnwellPasswordGenerator_faults.exe"}) {
+// The tests run on a display without a window manager. Without one, Wine
+// draws no caption or frame unless asked to draw them itself; with one, the
+// manager's frame would let the window be dragged around the program's back.
+// And for a window that it leaves to a manager, Wine waits up to two seconds,
+// at every close, for a manager that is not there to withdraw it: the
+// program's thread stands still for two seconds after each message box and
+// result window. So ask Wine to draw the Windows frame and to manage the
+// windows itself, for the program and its fault copy only.
+void SetWineWindowOptions() {
+    for (const wchar_t* program : {L"TarnwellPasswordGenerator.exe", kFaultCopyName}) {
         const std::wstring key =
             std::wstring(L"Software\\Wine\\AppDefaults\\") + program + L"\\X11 Driver";
-        const wchar_t value[] = L"N";
-        RegSetKeyValueW(HKEY_CURRENT_USER, key.c_str(), L"Decorated", REG_SZ, value,
-                        sizeof(value));
+        const wchar_t no[] = L"N";
+        for (const wchar_t* option : {L"Decorated", L"Managed"}) {
+            RegSetKeyValueW(HKEY_CURRENT_USER, key.c_str(), option, REG_SZ, no, sizeof(no));
+        }
     }
 }
 
@@ -29,8 +34,9 @@ void AskWineToDrawWindowFrames() {
 
 int wmain(int argc, wchar_t** argv) {
     testing::InitGoogleTest(&argc, argv);
-    if (argc < 4) {
-        std::fprintf(stderr, "usage: ui_e2e PROGRAM FAULTS_PROGRAM SCREENSHOT_DIR\n");
+    if (argc < 5) {
+        std::fprintf(stderr,
+                     "usage: ui_e2e PROGRAM BCRYPT_STANDIN FAULT_COPY_DIR SCREENSHOT_DIR\n");
         return 2;
     }
     auto narrow = [](const wchar_t* text) {
@@ -41,8 +47,14 @@ int wmain(int argc, wchar_t** argv) {
         return utf8;
     };
     g_programPaths.program = ToWindowsPath(narrow(argv[1]));
-    g_programPaths.faultsProgram = ToWindowsPath(narrow(argv[2]));
-    g_screenshotDirectory = narrow(argv[3]);
-    AskWineToDrawWindowFrames();
+    g_programPaths.bcryptStandin = ToWindowsPath(narrow(argv[2]));
+    g_programPaths.faultCopyFolder = ToWindowsPath(narrow(argv[3]));
+    g_screenshotDirectory = narrow(argv[4]);
+    SetWineWindowOptions();
+    std::string error;
+    if (!PrepareFaultCopy(&error)) {
+        std::fprintf(stderr, "the fault copy of the program is missing: %s\n", error.c_str());
+        return 2;
+    }
     return RUN_ALL_TESTS();
 }
