@@ -15,6 +15,17 @@ namespace {
 
 constexpr UINT kGuardDelayMilliseconds = 30000;
 
+// Windows 10 and later keep a history of the clipboard (Win+V) and may sync
+// it to other devices, which would keep the password long after the guard
+// has cleared it. Content that carries these registered formats is left out
+// of both: the first by its mere presence, the other two when they hold a
+// DWORD 0.
+const wchar_t* const kNoHistoryFormats[] = {
+    L"ExcludeClipboardContentFromMonitorProcessing",
+    L"CanIncludeInClipboardHistory",
+    L"CanUploadToCloudClipboard",
+};
+
 // Puts the text on the already opened and emptied clipboard. A block that
 // cannot be filled or that the clipboard refuses is freed here, since it is
 // still ours.
@@ -30,6 +41,25 @@ void PutTextOnClipboard(const std::wstring& text) {
     if (SetClipboardData(CF_UNICODETEXT, block.Get())) block.Release();
 }
 
+// Every format gets the same DWORD 0; the exclusion format's content is not
+// read, so one shape serves all three. After the text, which thereby stays
+// the first format: readers that go down the list take what they know first.
+void PutNoHistoryFormatsOnClipboard() {
+    for (const wchar_t* name : kNoHistoryFormats) {
+        const UINT format = RegisterClipboardFormatW(name);
+        if (format == 0) continue;
+        GlobalBlock block(GMEM_MOVEABLE, sizeof(DWORD));
+        if (!block.Get()) continue;
+        {
+            GlobalLockView view(block.Get());
+            if (!view.Data()) continue;
+            const DWORD no = 0;
+            std::memcpy(view.Data(), &no, sizeof(no));
+        }
+        if (SetClipboardData(format, block.Get())) block.Release();
+    }
+}
+
 }  // namespace
 
 void CopyToClipboardAndArmGuard(HWND resultWindow, const std::wstring& text) {
@@ -38,6 +68,7 @@ void CopyToClipboardAndArmGuard(HWND resultWindow, const std::wstring& text) {
         if (clipboard.IsOpen()) {
             EmptyClipboard();
             PutTextOnClipboard(text);
+            PutNoHistoryFormatsOnClipboard();
         }
     }
     // The previous copy is no longer needed by anyone: wipe it before it is

@@ -7,7 +7,9 @@
 //   t2 + 30   the clipboard is emptied, once, and not already at t1 + 30
 #include <windows.h>
 
+#include <cstring>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -21,9 +23,8 @@ constexpr ULONGLONG kGuardDelayMs = 30000;
 std::wstring ClipboardText(bool* hasText) { return ReadClipboardText(hasText); }
 
 // Clicks COPY TO CLIPBOARD, waits for the text to reach the clipboard and
-// returns the moment of the click, which is when the program arms its timer.
-// Under Wine another process sees the new clipboard content about two
-// seconds after it was set, so that moment is no measure of the copy.
+// returns the moment of the click, which is when the program arms its timer;
+// the test sees the new content only some milliseconds later.
 ULONGLONG CopyAndWaitForClipboard(HWND resultWindow, const std::wstring& expected) {
     const ULONGLONG clickedAt = GetTickCount64();
     PostMessageW(GetDlgItem(resultWindow, kCopy), BM_CLICK, 0, 0);
@@ -89,11 +90,59 @@ TEST(ClipboardGuard, EmptiesOnlyItsOwnTextThirtySecondsAfterTheLastCopy) {
         },
         static_cast<DWORD>(kGuardDelayMs + 8000));
     ASSERT_NE(emptiedAt, 0u) << "the clipboard still holds the password";
+    // Emptied as a whole: the formats that came with the text are gone too.
+    EXPECT_EQ(CountClipboardFormats(), 0);
     EXPECT_GE(emptiedAt - t2, kGuardDelayMs - 500)
         << "emptied " << (emptiedAt - t1) << " ms after the first copy, "
         << (emptiedAt - t2) << " ms after the second";
     // The emptied clipboard, too, is seen a little late.
     EXPECT_LE(emptiedAt - t2, kGuardDelayMs + 5000);
+}
+
+// Copy puts the text first, as before, and with it the registered formats
+// that ask Windows to keep the content out of its clipboard history and
+// cloud clipboard, each a DWORD 0.
+TEST(ClipboardGuard, CopyKeepsThePasswordOutOfClipboardHistoryAndCloudSync) {
+    AppProcess app;
+    HWND main = app.WaitForMainWindow();
+    ASSERT_NE(main, nullptr);
+    const std::wstring password = VectorPassword(VectorNamed("default"));
+    EnterVector(main, VectorNamed("default"));
+    HWND result = GenerateAndWaitForResult(app);
+    ASSERT_NE(result, nullptr);
+    ASSERT_TRUE(CopyAndWaitForClose(result));
+    SyncWithProgram(main);
+
+    ASSERT_TRUE(WaitUntil([] { return OpenClipboard(nullptr) != FALSE; }, 2000));
+    std::vector<UINT> formats;
+    for (UINT format = EnumClipboardFormats(0); format != 0; format = EnumClipboardFormats(format)) {
+        formats.push_back(format);
+    }
+    ASSERT_FALSE(formats.empty());
+    EXPECT_EQ(formats[0], static_cast<UINT>(CF_UNICODETEXT)) << "the text is no longer first";
+    HANDLE text = GetClipboardData(CF_UNICODETEXT);
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(GlobalSize(text), (password.size() + 1) * sizeof(wchar_t));
+    if (const auto* units = static_cast<const wchar_t*>(GlobalLock(text))) {
+        EXPECT_EQ(std::wstring(units, password.size() + 1), password + L'\0');
+        GlobalUnlock(text);
+    }
+    for (const wchar_t* name : {L"ExcludeClipboardContentFromMonitorProcessing",
+                                L"CanIncludeInClipboardHistory", L"CanUploadToCloudClipboard"}) {
+        SCOPED_TRACE(testing::Message() << name);
+        HANDLE block = GetClipboardData(RegisterClipboardFormatW(name));
+        ASSERT_NE(block, nullptr) << "the format is missing";
+        EXPECT_EQ(GlobalSize(block), sizeof(DWORD));
+        if (const void* data = GlobalLock(block)) {
+            DWORD value = 1;
+            std::memcpy(&value, data, sizeof(value));
+            EXPECT_EQ(value, 0u);
+            GlobalUnlock(block);
+        }
+    }
+    CloseClipboard();
+    // Leave no password behind for the tests that follow.
+    PutTextOnClipboard(L"after the history formats test");
 }
 
 }  // namespace
