@@ -4,7 +4,9 @@
 
 #include <cstring>
 
-ProbeReport ProbeWindow(HWND window) {
+#include "app_process.h"
+
+ProbeReport ProbeWindow(HWND window, ProbeTopic topic) {
     ProbeReport report;
     HMODULE dll = LoadLibraryW(L"ui_probe_hook.dll");
     auto procedure =
@@ -23,7 +25,8 @@ ProbeReport ProbeWindow(HWND window) {
     if (hook) {
         view[0] = L'\0';
         DWORD_PTR ignored = 0;
-        SendMessageTimeoutW(window, RegisterWindowMessageW(kProbeMessageName), 0, 0, SMTO_NORMAL,
+        SendMessageTimeoutW(window, RegisterWindowMessageW(kProbeMessageName),
+                            static_cast<WPARAM>(topic), 0, SMTO_NORMAL,
                             10000, &ignored);
         std::wstring text(view, wcsnlen(view, kProbeReportBytes / sizeof(wchar_t)));
         for (std::size_t start = 0; start < text.size();) {
@@ -40,4 +43,56 @@ ProbeReport ProbeWindow(HWND window) {
     if (mapping) CloseHandle(mapping);
     if (dll) FreeLibrary(dll);
     return report;
+}
+
+ClipboardTimerWatch::ClipboardTimerWatch() {
+    dll_ = LoadLibraryW(L"ui_probe_hook.dll");
+    const DWORD bytes = sizeof(TimerLogSlot) * kTimerLogSlots;
+    mapping_ = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, bytes,
+                                  kTimerLogName);
+    if (mapping_) {
+        slots_ = static_cast<TimerLogSlot*>(
+            MapViewOfFile(mapping_, FILE_MAP_ALL_ACCESS, 0, 0, bytes));
+    }
+    if (slots_) std::memset(slots_, 0, bytes);
+}
+
+ClipboardTimerWatch::~ClipboardTimerWatch() {
+    for (int i = 0; i < used_; ++i) {
+        if (hooks_[i]) UnhookWindowsHookEx(hooks_[i]);
+    }
+    if (slots_) UnmapViewOfFile(slots_);
+    if (mapping_) CloseHandle(mapping_);
+    if (dll_) FreeLibrary(dll_);
+}
+
+bool ClipboardTimerWatch::Watch(HWND mainWindow) {
+    auto procedure = dll_ ? reinterpret_cast<HOOKPROC>(reinterpret_cast<void (*)()>(
+                                GetProcAddress(dll_, "WatchClipboardTimer")))
+                          : nullptr;
+    if (!procedure || !slots_ || used_ == kTimerLogSlots) return false;
+    DWORD processId = 0;
+    const DWORD thread = GetWindowThreadProcessId(mainWindow, &processId);
+    // The slot first: the hook may fire as soon as it is set.
+    slots_[used_] = TimerLogSlot{processId, 0};
+    hooks_[used_] = SetWindowsHookExW(WH_GETMESSAGE, procedure, dll_, thread);
+    if (!hooks_[used_]) {
+        slots_[used_] = TimerLogSlot{};
+        return false;
+    }
+    ++used_;
+    // The hook DLL is loaded into the program at its next message.
+    SyncWithProgram(mainWindow);
+    return true;
+}
+
+LONG ClipboardTimerWatch::TimerMessages(HWND mainWindow) const {
+    DWORD processId = 0;
+    GetWindowThreadProcessId(mainWindow, &processId);
+    for (int i = 0; i < used_; ++i) {
+        if (slots_[i].processId == processId) {
+            return InterlockedCompareExchange(&slots_[i].timerMessages, 0, 0);
+        }
+    }
+    return -1;
 }

@@ -20,8 +20,51 @@ constexpr DWORD kProbeReportBytes = 64 * 1024;
 //   menu.<i>.<j>   "<text>|<id>" of item j of pop-up i
 //   icon           the stock icon W's icon static shows: warning, error,
 //                  information, question, none or other
+// Keys of a report on the clipboard, as the program itself sees it:
+//   clipboard          "open", or "busy" when it could not be opened
+//   text.bytes         the size of the CF_UNICODETEXT block, or "none"
+//   text.length        the units before the first zero unit in the block
+//   text.terminated    "yes" when the block holds a zero unit, else "no"
 using ProbeReport = std::map<std::wstring, std::wstring>;
+
+enum class ProbeTopic : WPARAM { kWindow = 0, kClipboard = 1 };
 
 // Installs the hook on the program's thread, sends the probe to `window`,
 // and returns the report; empty when the hook could not be installed.
-ProbeReport ProbeWindow(HWND window);
+ProbeReport ProbeWindow(HWND window, ProbeTopic topic = ProbeTopic::kWindow);
+
+// When the clipboard check runs. The check itself changes nothing that
+// another process could see when it leaves the clipboard alone; so a second
+// hook, kept on each watched program's thread, counts the clipboard timer
+// messages (WM_TIMER, id 1) that the thread takes from its queue, in a
+// shared table of one slot per process.
+constexpr wchar_t kTimerLogName[] = L"TarnwellE2eTimerLog";
+constexpr UINT_PTR kClipboardTimerId = 1;
+struct TimerLogSlot {
+    DWORD processId;
+    LONG timerMessages;
+};
+constexpr int kTimerLogSlots = 32;
+
+class ClipboardTimerWatch {
+public:
+    ClipboardTimerWatch();
+    ~ClipboardTimerWatch();
+    ClipboardTimerWatch(const ClipboardTimerWatch&) = delete;
+    ClipboardTimerWatch& operator=(const ClipboardTimerWatch&) = delete;
+
+    // Starts counting for the thread of `mainWindow`; false if the hook or
+    // the table is missing, or the table is full.
+    bool Watch(HWND mainWindow);
+    // The clipboard timer messages taken so far by the process that owns
+    // `mainWindow`. Once this has grown, SyncWithProgram returns only when
+    // the check that the message started has finished.
+    LONG TimerMessages(HWND mainWindow) const;
+
+private:
+    HMODULE dll_ = nullptr;
+    HANDLE mapping_ = nullptr;
+    TimerLogSlot* slots_ = nullptr;
+    int used_ = 0;
+    HHOOK hooks_[kTimerLogSlots] = {};
+};

@@ -73,6 +73,29 @@ void ReportIcon(HWND window, std::wstring& report) {
     Append(report, L"icon", L"none");
 }
 
+void ReportClipboard(std::wstring& report) {
+    if (!OpenClipboard(nullptr)) {
+        Append(report, L"clipboard", L"busy");
+        return;
+    }
+    Append(report, L"clipboard", L"open");
+    HANDLE block = GetClipboardData(CF_UNICODETEXT);
+    const auto* text = block ? static_cast<const wchar_t*>(GlobalLock(block)) : nullptr;
+    if (!text) {
+        Append(report, L"text.bytes", L"none");
+    } else {
+        const SIZE_T bytes = GlobalSize(block);
+        const SIZE_T units = bytes / sizeof(wchar_t);
+        SIZE_T length = 0;
+        while (length < units && text[length] != L'\0') ++length;
+        Append(report, L"text.bytes", std::to_wstring(bytes));
+        Append(report, L"text.length", std::to_wstring(length));
+        Append(report, L"text.terminated", length < units ? L"yes" : L"no");
+        GlobalUnlock(block);
+    }
+    CloseClipboard();
+}
+
 void WriteReport(const std::wstring& report) {
     HANDLE mapping = OpenFileMappingW(FILE_MAP_WRITE, FALSE, kProbeReportName);
     if (!mapping) return;
@@ -95,10 +118,38 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK ProbeCallWndProc(int code, WPA
     const auto* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
     if (code == HC_ACTION && call->message == probeMessage) {
         std::wstring report;
-        ReportFonts(call->hwnd, report);
-        ReportMenu(call->hwnd, report);
-        ReportIcon(call->hwnd, report);
+        if (call->wParam == static_cast<WPARAM>(ProbeTopic::kClipboard)) {
+            ReportClipboard(report);
+        } else {
+            ReportFonts(call->hwnd, report);
+            ReportMenu(call->hwnd, report);
+            ReportIcon(call->hwnd, report);
+        }
         WriteReport(report);
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// Counts the clipboard timer messages that this process's thread takes from
+// its queue (ClipboardTimerWatch).
+extern "C" __declspec(dllexport) LRESULT CALLBACK WatchClipboardTimer(int code, WPARAM wParam,
+                                                                       LPARAM lParam) {
+    const auto* message = reinterpret_cast<const MSG*>(lParam);
+    if (code == HC_ACTION && wParam == PM_REMOVE && message->message == WM_TIMER &&
+        message->wParam == kClipboardTimerId) {
+        if (HANDLE mapping = OpenFileMappingW(FILE_MAP_WRITE, FALSE, kTimerLogName)) {
+            const DWORD bytes = sizeof(TimerLogSlot) * kTimerLogSlots;
+            if (auto* slots = static_cast<TimerLogSlot*>(
+                    MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, bytes))) {
+                for (int i = 0; i < kTimerLogSlots; ++i) {
+                    if (slots[i].processId == GetCurrentProcessId()) {
+                        InterlockedIncrement(&slots[i].timerMessages);
+                    }
+                }
+                UnmapViewOfFile(slots);
+            }
+            CloseHandle(mapping);
+        }
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }

@@ -1,0 +1,285 @@
+// The clipboard guard against another application: a clipboard held open at
+// Copy or at the check, and clipboard contents at the check that look like
+// the password without being it. Eight instances of the program copy one
+// after another, 1.5 seconds apart, so that their eight checks share one
+// 30-second wait; the test plays the other application, setting up each
+// case's clipboard after the previous check has finished and before this
+// one's comes.
+#include <windows.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "app_process.h"
+#include "probe_hook.h"
+#include "program_driver.h"
+
+namespace {
+
+constexpr DWORD kCopySpacingMs = 1500;
+constexpr DWORD kCheckTimeoutMs = 45000;
+
+// What the other application leaves on the clipboard for the check.
+enum class AtCheck {
+    kOtherText,
+    kPasswordWhileHeldOpen,     // the password, with the clipboard held open
+    kUnterminatedExactSize,     // the password, no zero, a block of 2n bytes
+    kUnterminatedWithOddByte,   // the password, no zero, a block of 2n + 1 bytes
+    kLongerText,                // a text that starts with the password
+    kPasswordInPrivateFormat,   // the password's bytes, in a format that is not text
+    kNothing,
+};
+
+struct ClipboardCase {
+    const char* name;
+    const char* vector;
+    bool heldOpenAtCopy;
+    AtCheck atCheck;
+};
+
+const ClipboardCase kCases[] = {
+    {"held open at Copy", "default", true, AtCheck::kOtherText},
+    {"held open at the check", "swapped", false, AtCheck::kPasswordWhileHeldOpen},
+    {"other text", "boundary-moved", false, AtCheck::kOtherText},
+    {"unterminated, block of its exact size", "spaces-kept", false,
+     AtCheck::kUnterminatedExactSize},
+    {"unterminated, one odd byte more", "only-spaces", false, AtCheck::kUnterminatedWithOddByte},
+    {"longer text starting with the password", "non-ascii", false, AtCheck::kLongerText},
+    {"only a format that is not text", "shortest", false, AtCheck::kPasswordInPrivateFormat},
+    {"nothing", "one-symbol", false, AtCheck::kNothing},
+};
+
+constexpr wchar_t kOtherText[] = L"copied by someone else";
+constexpr wchar_t kPrivateFormatName[] = L"Tarnwell e2e private format";
+
+// The clipboard held open by a window of the test's own, as another
+// application holds it while it reads or writes.
+class ClipboardHolder {
+public:
+    ClipboardHolder()
+        : window_(CreateWindowExW(0, L"STATIC", L"clipboard holder", 0, 0, 0, 1, 1, HWND_MESSAGE,
+                                  nullptr, nullptr, nullptr)),
+          open_(OpenClipboard(window_) != FALSE) {}
+    ~ClipboardHolder() { Release(); }
+    ClipboardHolder(const ClipboardHolder&) = delete;
+    ClipboardHolder& operator=(const ClipboardHolder&) = delete;
+    bool IsOpen() const { return open_; }
+    void Release() {
+        if (open_) CloseClipboard();
+        open_ = false;
+        if (window_) DestroyWindow(window_);
+        window_ = nullptr;
+    }
+
+private:
+    HWND window_;
+    bool open_;
+};
+
+bool OpenClipboardWithRetries() {
+    for (int attempt = 0; attempt < 40; ++attempt) {
+        if (OpenClipboard(nullptr)) return true;
+        Sleep(25);
+    }
+    return false;
+}
+
+// Empties the clipboard and, unless `bytes` is zero, puts one block of
+// exactly `bytes` bytes in `format`. Returns the block's GlobalSize, or 0.
+SIZE_T PutClipboardBlock(UINT format, const void* data, SIZE_T bytes) {
+    if (!OpenClipboardWithRetries()) return 0;
+    EmptyClipboard();
+    SIZE_T size = 0;
+    if (bytes > 0) {
+        HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes);
+        if (block) {
+            size = GlobalSize(block);
+            void* view = GlobalLock(block);
+            std::memset(view, 0x55, size);
+            std::memcpy(view, data, bytes);
+            GlobalUnlock(block);
+            if (!SetClipboardData(format, block)) {
+                GlobalFree(block);
+                size = 0;
+            }
+        }
+    }
+    CloseClipboard();
+    return size;
+}
+
+// The case's clipboard for the check; false if it could not be made.
+bool PutCaseContent(AtCheck atCheck, const std::wstring& password) {
+    const SIZE_T passwordBytes = password.size() * sizeof(wchar_t);
+    switch (atCheck) {
+        case AtCheck::kOtherText:
+            return PutTextOnClipboard(kOtherText);
+        case AtCheck::kPasswordWhileHeldOpen:
+            return PutTextOnClipboard(password);
+        case AtCheck::kUnterminatedExactSize:
+            // GlobalAlloc may round a size up; under Wine it does not.
+            return PutClipboardBlock(CF_UNICODETEXT, password.data(), passwordBytes) ==
+                   passwordBytes;
+        case AtCheck::kUnterminatedWithOddByte:
+            return PutClipboardBlock(CF_UNICODETEXT, password.data(), passwordBytes + 1) ==
+                   passwordBytes + 1;
+        case AtCheck::kLongerText:
+            return PutTextOnClipboard(password + L" and more");
+        case AtCheck::kPasswordInPrivateFormat:
+            return PutClipboardBlock(RegisterClipboardFormatW(kPrivateFormatName),
+                                     password.c_str(), passwordBytes + sizeof(wchar_t)) != 0;
+        case AtCheck::kNothing:
+            PutClipboardBlock(0, nullptr, 0);
+            return CountClipboardFormats() == 0;
+    }
+    return false;
+}
+
+// Whether the check is to empty the clipboard, judged from the text block
+// as the program itself sees it: only the password, measured up to its
+// first zero or the end of the block, is cleared. Wine writes a zero over
+// the last whole unit of every CF_UNICODETEXT block it is given, so the
+// exact-size block reaches the program as the password less its last
+// character, and is another text there; Windows hands the block over as it
+// is, and the check clears it.
+bool ExpectCleared(AtCheck atCheck, const ProbeReport& seen, const std::wstring& password) {
+    switch (atCheck) {
+        case AtCheck::kUnterminatedExactSize:
+            return seen.at(L"text.length") == std::to_wstring(password.size());
+        case AtCheck::kUnterminatedWithOddByte:
+            return true;
+        default:
+            return false;
+    }
+}
+
+// The unterminated blocks as they reach the program: of the size put, and,
+// when one odd byte longer, still without a zero unit.
+void ExpectTheProgramSeesTheBlockAsPut(AtCheck atCheck, const ProbeReport& seen,
+                                       const std::wstring& password) {
+    const std::size_t bytes = password.size() * sizeof(wchar_t);
+    if (atCheck == AtCheck::kUnterminatedExactSize) {
+        EXPECT_EQ(seen.at(L"text.bytes"), std::to_wstring(bytes));
+    }
+    if (atCheck == AtCheck::kUnterminatedWithOddByte) {
+        EXPECT_EQ(seen.at(L"text.bytes"), std::to_wstring(bytes + 1));
+        EXPECT_EQ(seen.at(L"text.length"), std::to_wstring(password.size()));
+        EXPECT_EQ(seen.at(L"text.terminated"), L"no");
+    }
+}
+
+struct Instance {
+    const ClipboardCase* c;
+    std::unique_ptr<AppProcess> app;
+    HWND main = nullptr;
+    HWND result = nullptr;
+    std::wstring password;
+};
+
+std::wstring Describe(const ProbeReport& report) {
+    std::wstring text;
+    for (const auto& entry : report) text += entry.first + L"=" + entry.second + L" ";
+    return text;
+}
+
+TEST(ClipboardFaults, OnlyTheExactTextIsClearedAndABusyClipboardIsLeftAlone) {
+    std::vector<Instance> instances;
+    for (const ClipboardCase& c : kCases) {
+        instances.push_back(Instance{&c, std::make_unique<AppProcess>(), nullptr, nullptr,
+                                     VectorPassword(VectorNamed(c.vector))});
+    }
+    // All generations at once.
+    for (Instance& instance : instances) {
+        instance.main = instance.app->WaitForMainWindow();
+        ASSERT_NE(instance.main, nullptr) << instance.c->name;
+        EnterVector(instance.main, VectorNamed(instance.c->vector));
+        PostMessageW(GetDlgItem(instance.main, kGenerate), BM_CLICK, 0, 0);
+    }
+    ClipboardTimerWatch watch;
+    for (Instance& instance : instances) {
+        instance.result = instance.app->WaitForTopLevel(kResultClass, 60000);
+        ASSERT_NE(instance.result, nullptr) << instance.c->name;
+        ASSERT_TRUE(watch.Watch(instance.main)) << "cannot watch the clipboard timer";
+    }
+
+    // The copies, in the order of the checks to come.
+    for (Instance& instance : instances) {
+        SCOPED_TRACE(instance.c->name);
+        const ULONGLONG copyStart = GetTickCount64();
+        if (instance.c->heldOpenAtCopy) {
+            ASSERT_TRUE(PutTextOnClipboard(kOtherText));
+            const DWORD sequence = GetClipboardSequenceNumber();
+            ClipboardHolder holder;
+            ASSERT_TRUE(holder.IsOpen());
+            ASSERT_TRUE(CopyAndWaitForClose(instance.result)) << "the result window stayed open";
+            SyncWithProgram(instance.main);
+            holder.Release();
+            EXPECT_EQ(GetClipboardSequenceNumber(), sequence) << "Copy changed a busy clipboard";
+            bool hasText = false;
+            EXPECT_EQ(ReadClipboardText(&hasText), kOtherText);
+        } else {
+            ASSERT_TRUE(CopyAndWaitForClose(instance.result)) << "the result window stayed open";
+            SyncWithProgram(instance.main);
+            bool hasText = false;
+            EXPECT_EQ(ReadClipboardText(&hasText), instance.password);
+        }
+        EXPECT_TRUE(IsWindowEnabled(instance.main));
+        const ULONGLONG spent = GetTickCount64() - copyStart;
+        if (spent < kCopySpacingMs) Sleep(static_cast<DWORD>(kCopySpacingMs - spent));
+    }
+
+    // The checks, each against its own clipboard.
+    for (Instance& instance : instances) {
+        const ClipboardCase& c = *instance.c;
+        SCOPED_TRACE(c.name);
+        ASSERT_EQ(watch.TimerMessages(instance.main), 0) << "the check came before its case";
+        ASSERT_TRUE(PutCaseContent(c.atCheck, instance.password));
+        const ProbeReport seen = ProbeWindow(instance.main, ProbeTopic::kClipboard);
+        ASSERT_EQ(seen.count(L"text.bytes"), 1u) << "the probe could not read the clipboard";
+        ExpectTheProgramSeesTheBlockAsPut(c.atCheck, seen, instance.password);
+        const std::unique_ptr<ClipboardHolder> holder(
+            c.atCheck == AtCheck::kPasswordWhileHeldOpen ? new ClipboardHolder : nullptr);
+        if (holder) {
+            ASSERT_TRUE(holder->IsOpen());
+        }
+        const DWORD sequence = GetClipboardSequenceNumber();
+        ASSERT_EQ(watch.TimerMessages(instance.main), 0)
+            << "the check came before its case was set up";
+
+        ASSERT_TRUE(WaitUntil([&] { return watch.TimerMessages(instance.main) > 0; },
+                              kCheckTimeoutMs))
+            << "no clipboard check";
+        SyncWithProgram(instance.main);
+        if (holder) holder->Release();
+
+        if (ExpectCleared(c.atCheck, seen, instance.password)) {
+            EXPECT_NE(GetClipboardSequenceNumber(), sequence);
+            EXPECT_EQ(CountClipboardFormats(), 0) << "the program saw " << Describe(seen);
+        } else {
+            EXPECT_EQ(GetClipboardSequenceNumber(), sequence)
+                << "the check changed the clipboard; the program saw " << Describe(seen);
+        }
+        if (c.atCheck == AtCheck::kPasswordWhileHeldOpen) {
+            bool hasText = false;
+            EXPECT_EQ(ReadClipboardText(&hasText), instance.password);
+        }
+        EXPECT_TRUE(IsWindow(instance.main));
+        EXPECT_TRUE(IsWindowEnabled(instance.main));
+        EXPECT_EQ(instance.app->FindMessageBox(), nullptr);
+    }
+    // One check per copy, and every instance still ends normally.
+    for (Instance& instance : instances) {
+        SCOPED_TRACE(instance.c->name);
+        EXPECT_EQ(watch.TimerMessages(instance.main), 1);
+        PostMessageW(instance.main, WM_CLOSE, 0, 0);
+        DWORD exitCode = 99;
+        EXPECT_TRUE(instance.app->WaitForExit(10000, &exitCode));
+        EXPECT_EQ(exitCode, 0u);
+    }
+}
+
+}  // namespace
