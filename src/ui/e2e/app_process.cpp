@@ -1,9 +1,10 @@
 #include "app_process.h"
 
-#include "fault_injection.h"
-
 #include <algorithm>
 #include <cstring>
+#include <cwchar>
+
+#include "fault_injection.h"
 
 ProgramPaths g_programPaths;
 

@@ -67,7 +67,7 @@ FaultPlan::FaultPlan(const std::string& faults) {
 
 FaultPlan::~FaultPlan() { DeleteFileW(path_.c_str()); }
 
-void FaultPlan::Set(const std::string& faults) {
+bool FaultPlan::Set(const std::string& faults) {
     // The serial word makes every plan's text new to the stand-in.
-    WriteWholeFile(path_, "plan-" + std::to_string(++serial_) + " " + faults);
+    return WriteWholeFile(path_, "plan-" + std::to_string(++serial_) + " " + faults);
 }

@@ -29,10 +29,11 @@ public:
     FaultPlan& operator=(const FaultPlan&) = delete;
 
     // Replaces the plan; the stand-in's call counts start again at its next
-    // call, even when `faults` is the same as before.
-    void Set(const std::string& faults);
+    // call, even when `faults` is the same as before. False if the file
+    // could not be written.
+    bool Set(const std::string& faults);
     // No faults from the next call on.
-    void Clear() { Set(""); }
+    bool Clear() { return Set(""); }
     const std::wstring& Path() const { return path_; }
 
 private:

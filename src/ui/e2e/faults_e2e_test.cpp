@@ -138,7 +138,7 @@ TEST(CryptoFaults, EachFailedGenerationShowsOneBoxAndTheNextOneSucceeds) {
         SCOPED_TRACE(testing::Message() << fault.faults << " (" << fault.what << ")");
         ASSERT_TRUE(PutTextOnClipboard(clipboardBefore));
         const Inputs before = ReadInputs(main);
-        plan.Set(fault.faults);
+        ASSERT_TRUE(plan.Set(fault.faults));
         PostMessageW(GetDlgItem(main, kGenerate), BM_CLICK, 0, 0);
         HWND box = app.WaitForTopLevel(L"#32770", 60000);
         ExpectErrorBox(box, kGenerationFailureText);
@@ -152,7 +152,7 @@ TEST(CryptoFaults, EachFailedGenerationShowsOneBoxAndTheNextOneSucceeds) {
         bool hasText = false;
         EXPECT_EQ(ReadClipboardText(&hasText), clipboardBefore);
 
-        plan.Clear();
+        ASSERT_TRUE(plan.Clear());
         HWND result = GenerateAndWaitForResult(app, 60000);
         ASSERT_NE(result, nullptr) << "no result after the failed generation";
         EXPECT_EQ(app.FindMessageBox(), nullptr);
@@ -193,7 +193,7 @@ TEST(CryptoFaults, AClickWhileTheFailureBoxIsOpenStartsNoNestedGeneration) {
 
     // The next generation arms the report again and, with no fault left,
     // gives the real password.
-    plan.Clear();
+    ASSERT_TRUE(plan.Clear());
     HWND result = GenerateAndWaitForResult(app);
     ASSERT_NE(result, nullptr);
     EXPECT_EQ(WindowText(GetDlgItem(result, kResultEdit)), VectorPassword(VectorNamed("default")));
