@@ -95,6 +95,9 @@ TEST_F(CryptoTest, Pbkdf2Sha256KnownAnswers) {
          "a1d425a1225833549adb841b51c9b3176a272bdebba1d078478f62b397f33c8d"},
         {"passwd", "salt", 1, 32,
          "55ac046e56e3089fec1691c22544b605f94185216dde0465e68b9d57c20dacbc"},
+        // A password of exactly one block, and a last block cut to one byte.
+        {std::string(64, 'p'), "salt", 2, 33,
+         "da45f9b3e39e006a52e97a707dfbc480b65073637b7289176bf8f8f00628b83c65"},
     };
     for (const Case& c : cases) {
         const Bytes password = AsBytes(c.password);
@@ -104,6 +107,17 @@ TEST_F(CryptoTest, Pbkdf2Sha256KnownAnswers) {
                   c.key)
             << c.password << " / " << c.salt << " / " << c.iterations;
     }
+}
+
+TEST_F(CryptoTest, Pbkdf2Sha256HashesAPasswordLongerThanABlock) {
+    // Bytes 0 to 99: HMAC must hash such a key first (RFC 2104).
+    Bytes password;
+    for (int i = 0; i < 100; ++i) password.push_back(static_cast<std::uint8_t>(i));
+    const Bytes salt = AsBytes("NaCl");
+    EXPECT_EQ(ToHex(Pbkdf2Sha256(password.data(), static_cast<std::uint32_t>(password.size()),
+                                 salt.data(), salt.size(), 3, 40)),
+              "cda57f3d19214914f468a077800df6afbf4ec125bedf7665fd8aa3c91d394f26"
+              "c0523be01cc14cad");
 }
 
 // Counts what the front end would have shown.
