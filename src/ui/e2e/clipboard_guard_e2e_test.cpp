@@ -1,10 +1,13 @@
 // The clipboard guard in real time. Two instances of the program share the
 // one clipboard, and their 30-second waits overlap:
 //   t0        instance A copies its password; the test then copies other text
-//   t0 + 34   the other text is still there (A's check left it alone);
+//   t0 + 30   A's check; the other text is still there afterwards;
 //             instance B copies its first password (t1)
 //   t1 + 10   B copies a second password (t2)
-//   t2 + 30   the clipboard is emptied, once, and not already at t1 + 30
+//   t2 + 30   B's one check empties the clipboard; none came at t1 + 30
+// The test does not touch the clipboard while a program copies or checks:
+// holding it open at that moment would make the program leave it alone. It
+// learns when a check has run from the timer watch of probe_hook.h.
 #include <windows.h>
 
 #include <cstring>
@@ -14,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include "app_process.h"
+#include "probe_hook.h"
 #include "program_driver.h"
 
 namespace {
@@ -22,20 +26,32 @@ constexpr ULONGLONG kGuardDelayMs = 30000;
 
 std::wstring ClipboardText(bool* hasText) { return ReadClipboardText(hasText); }
 
-// Clicks COPY TO CLIPBOARD, waits for the text to reach the clipboard and
-// returns the moment of the click, which is when the program arms its timer;
-// the test sees the new content only some milliseconds later.
+// Clicks COPY TO CLIPBOARD, waits for Copy to end (it closes the window),
+// then for the text to reach the clipboard, and returns the moment of the
+// click, which is when the program arms its timer.
 ULONGLONG CopyAndWaitForClipboard(HWND resultWindow, const std::wstring& expected) {
     const ULONGLONG clickedAt = GetTickCount64();
     PostMessageW(GetDlgItem(resultWindow, kCopy), BM_CLICK, 0, 0);
+    if (!WaitUntil([&] { return !IsWindow(resultWindow); }, 10000)) return 0;
     const bool arrived = WaitUntil(
         [&] {
             bool hasText = false;
             return ClipboardText(&hasText) == expected;
         },
         10000);
-    WaitUntil([&] { return !IsWindow(resultWindow); }, 10000);
     return arrived ? clickedAt : 0;
+}
+
+// Waits for the program's clipboard check and for its end; returns when the
+// check's timer message was seen, or 0.
+ULONGLONG WaitForCheck(const ClipboardTimerWatch& watch, HWND main) {
+    if (!WaitUntil([&] { return watch.TimerMessages(main) > 0; },
+                   static_cast<DWORD>(kGuardDelayMs + 8000))) {
+        return 0;
+    }
+    const ULONGLONG seenAt = GetTickCount64();
+    SyncWithProgram(main);
+    return seenAt;
 }
 
 TEST(ClipboardGuard, EmptiesOnlyItsOwnTextThirtySecondsAfterTheLastCopy) {
@@ -53,6 +69,9 @@ TEST(ClipboardGuard, EmptiesOnlyItsOwnTextThirtySecondsAfterTheLastCopy) {
     HWND resultA = a.WaitForTopLevel(kResultClass, 180000);
     ASSERT_NE(resultA, nullptr);
     ASSERT_NE(resultB, nullptr);
+    ClipboardTimerWatch watch;
+    ASSERT_TRUE(watch.Watch(mainA));
+    ASSERT_TRUE(watch.Watch(mainB));
 
     // Copy puts the password on the clipboard as text and closes the window.
     const ULONGLONG t0 = CopyAndWaitForClipboard(resultA, VectorPassword(VectorNamed("default")));
@@ -65,7 +84,9 @@ TEST(ClipboardGuard, EmptiesOnlyItsOwnTextThirtySecondsAfterTheLastCopy) {
 
     const std::wstring otherText = L"copied by someone else";
     ASSERT_TRUE(PutTextOnClipboard(otherText));
-    Sleep(static_cast<DWORD>(t0 + kGuardDelayMs + 4000 - GetTickCount64()));
+    const ULONGLONG checkedA = WaitForCheck(watch, mainA);
+    ASSERT_NE(checkedA, 0u) << "A's check never came";
+    EXPECT_GE(checkedA - t0, kGuardDelayMs - 500);
     EXPECT_EQ(ClipboardText(&hasText), otherText) << "A's check removed someone else's text";
 
     // B: two copies ten seconds apart; one check, against the second.
@@ -80,23 +101,18 @@ TEST(ClipboardGuard, EmptiesOnlyItsOwnTextThirtySecondsAfterTheLastCopy) {
         CopyAndWaitForClipboard(secondResultB, VectorPassword(VectorNamed("non-ascii")));
     ASSERT_NE(t2, 0u);
 
-    // Watch the clipboard until it is emptied.
-    ULONGLONG emptiedAt = 0;
-    WaitUntil(
-        [&] {
-            ClipboardText(&hasText);
-            if (!hasText) emptiedAt = GetTickCount64();
-            return !hasText;
-        },
-        static_cast<DWORD>(kGuardDelayMs + 8000));
-    ASSERT_NE(emptiedAt, 0u) << "the clipboard still holds the password";
+    const ULONGLONG checkedB = WaitForCheck(watch, mainB);
+    ASSERT_NE(checkedB, 0u) << "B's check never came";
+    ClipboardText(&hasText);
+    EXPECT_FALSE(hasText) << "the clipboard still holds the password";
     // Emptied as a whole: the formats that came with the text are gone too.
     EXPECT_EQ(CountClipboardFormats(), 0);
-    EXPECT_GE(emptiedAt - t2, kGuardDelayMs - 500)
-        << "emptied " << (emptiedAt - t1) << " ms after the first copy, "
-        << (emptiedAt - t2) << " ms after the second";
-    // The emptied clipboard, too, is seen a little late.
-    EXPECT_LE(emptiedAt - t2, kGuardDelayMs + 5000);
+    EXPECT_GE(checkedB - t2, kGuardDelayMs - 500)
+        << "checked " << (checkedB - t1) << " ms after the first copy, "
+        << (checkedB - t2) << " ms after the second";
+    EXPECT_LE(checkedB - t2, kGuardDelayMs + 5000);
+    EXPECT_EQ(watch.TimerMessages(mainA), 1);
+    EXPECT_EQ(watch.TimerMessages(mainB), 1) << "one check for two copies";
 }
 
 // Copy puts the text first, as before, and with it the registered formats
