@@ -71,15 +71,18 @@ HWND CreateMainWindow() {
 }
 
 int RunMessageLoop() {
-    MSG message;
-    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    MSG message{};
+    BOOL result;
+    while ((result = GetMessageW(&message, nullptr, 0, 0)) > 0) {
         // Tab and the other dialog keys act in whichever window is in front.
         HWND dialogTarget = g_app.resultWindow ? g_app.resultWindow : g_app.mainWindow;
         if (dialogTarget && IsDialogMessageW(dialogTarget, &message)) continue;
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }
-    return static_cast<int>(message.wParam);
+    // -1 means the loop itself failed: there is no quit message to take the
+    // exit code from, and ending is better than spinning on the error.
+    return result == 0 ? static_cast<int>(message.wParam) : 1;
 }
 
 void ReleaseSharedResources() {
@@ -119,7 +122,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
         UpdateWindow(mainWindow);
     }
 
-    const int exitCode = mainWindow ? RunMessageLoop() : 0;
+    // Without a main window there is nothing to run: a failed start, not a
+    // loop that waits for a quit message that can never come.
+    const int exitCode = mainWindow ? RunMessageLoop() : 1;
     ReleaseSharedResources();
     return exitCode;
 }
