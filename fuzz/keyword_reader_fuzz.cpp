@@ -16,7 +16,7 @@
 
 #include "cli/keyword_input.h"
 #include "fuzz_support.h"
-#include "utf8_oracle.h"
+#include "support/utf8_oracle.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include "cli/keyword_input.h"
 #include "derivation/generation_request.h"
 #include "fuzz_support.h"
-#include "utf8_oracle.h"
+#include "support/utf8_oracle.h"
 
 namespace {
 
@@ -32,19 +32,6 @@ std::vector<char32_t> ExpectedCodePoints(const std::u16string& units, bool& vali
         }
     }
     return codePoints;
-}
-
-std::u16string EncodeUtf16(const std::vector<char32_t>& codePoints) {
-    std::u16string units;
-    for (char32_t cp : codePoints) {
-        if (cp >= 0x10000) {
-            units.push_back(static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10)));
-            units.push_back(static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF)));
-        } else {
-            units.push_back(static_cast<char16_t>(cp));
-        }
-    }
-    return units;
 }
 
 }  // namespace

@@ -6,28 +6,17 @@
 
 #include "derivation/generation_request.h"
 #include "derivation/password_generator.h"
+#include "support/utf8_oracle.h"
 #include "vectors/password_vectors.h"
 
 namespace {
 
-// Test-side UTF-8 decoder, independent of the code under test; the vectors
-// hold well-formed UTF-8 only.
+// The keywords as the Windows program holds them: UTF-16, made by a decoder
+// that is not the code under test.
 std::u16string Utf16FromUtf8(const std::vector<std::uint8_t>& utf8) {
-    std::u16string out;
-    for (std::size_t i = 0; i < utf8.size();) {
-        const std::uint8_t lead = utf8[i];
-        const int extra = lead < 0x80 ? 0 : lead < 0xE0 ? 1 : lead < 0xF0 ? 2 : 3;
-        char32_t cp = extra == 0 ? lead : lead & (0x3F >> extra);
-        for (int k = 1; k <= extra; ++k) cp = (cp << 6) | (utf8[i + k] & 0x3F);
-        i += extra + 1;
-        if (cp >= 0x10000) {
-            out.push_back(static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10)));
-            out.push_back(static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF)));
-        } else {
-            out.push_back(static_cast<char16_t>(cp));
-        }
-    }
-    return out;
+    std::vector<char32_t> codePoints;
+    EXPECT_TRUE(DecodeUtf8Strictly(utf8.data(), utf8.size(), codePoints));
+    return EncodeUtf16(codePoints);
 }
 
 TEST(PasswordVectorsTest, EveryVectorGivesItsPassword) {

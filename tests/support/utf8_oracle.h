@@ -1,11 +1,12 @@
-// A strict UTF-8 decoder written apart from the product's code, to judge its
-// output: it follows the table of well-formed byte sequences in the Unicode
+// A strict UTF-8 decoder (and a UTF-16 encoder) written apart from the
+// product's code, to judge its output and to make test input: it follows the table of well-formed byte sequences in the Unicode
 // standard (section 3.9, table 3-7) byte by byte, rather than decoding first
 // and checking the code point afterwards as the product does.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 // Decodes `size` bytes into code points; false at the first ill-formed
@@ -53,4 +54,18 @@ inline bool DecodeUtf8Strictly(const std::uint8_t* data, std::size_t size,
         i += length;
     }
     return true;
+}
+
+// Code points as UTF-16, with pairs above U+FFFF.
+inline std::u16string EncodeUtf16(const std::vector<char32_t>& codePoints) {
+    std::u16string units;
+    for (char32_t cp : codePoints) {
+        if (cp >= 0x10000) {
+            units.push_back(static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10)));
+            units.push_back(static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF)));
+        } else {
+            units.push_back(static_cast<char16_t>(cp));
+        }
+    }
+    return units;
 }
