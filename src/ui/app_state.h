@@ -33,6 +33,9 @@ extern AppState g_app;
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT CALLBACK ResultWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
+// A control's whole text; empty when it has none.
+std::wstring ReadWindowText(HWND control);
+
 // Creates the result window, centred over the main window. Null on failure.
 HWND CreateResultWindow();
 

@@ -60,15 +60,6 @@ bool IsChecked(HWND window, int id) {
     return SendMessageW(Control(window, id), BM_GETCHECK, 0, 0) != 0;
 }
 
-std::wstring ReadWindowText(HWND control) {
-    const int length = GetWindowTextLengthW(control);
-    if (length <= 0) return {};
-    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-    GetWindowTextW(control, &text[0], length + 1);
-    text.resize(static_cast<std::size_t>(length));
-    return text;
-}
-
 std::u16string ToU16(const std::wstring& text) {
     static_assert(sizeof(wchar_t) == sizeof(char16_t), "Windows' wchar_t is 16-bit");
     return std::u16string(reinterpret_cast<const char16_t*>(text.data()), text.size());
@@ -244,6 +235,15 @@ LRESULT OnTimer(WPARAM timerId) {
 }
 
 }  // namespace
+
+std::wstring ReadWindowText(HWND control) {
+    const int length = GetWindowTextLengthW(control);
+    if (length <= 0) return {};
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    GetWindowTextW(control, &text[0], length + 1);
+    text.resize(static_cast<std::size_t>(length));
+    return text;
+}
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {

@@ -38,14 +38,8 @@ LRESULT OnCreate(HWND window) {
 }
 
 void OnCopy(HWND window) {
-    HWND edit = GetDlgItem(window, IDC_RESULT_EDIT);
-    const int length = GetWindowTextLengthW(edit);
-    if (length > 0) {
-        std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-        GetWindowTextW(edit, &text[0], length + 1);
-        text.resize(static_cast<std::size_t>(length));
-        CopyToClipboardAndArmGuard(window, text);
-    }
+    const std::wstring text = ReadWindowText(GetDlgItem(window, IDC_RESULT_EDIT));
+    if (!text.empty()) CopyToClipboardAndArmGuard(window, text);
     DestroyWindow(window);
 }
 
