@@ -9,6 +9,7 @@
 #include "cli/keyword_input.h"
 #include "derivation/generation_request.h"
 #include "derivation/password_generator.h"
+#include "platform/system_library.h"
 
 namespace {
 
@@ -39,14 +40,15 @@ bool ReadKeywords(KeywordPair& keywords, std::string& error) {
 }
 
 int Run(const CliOptions& options) {
+    // Before the keywords: a missing provider fails before anyone types a secret.
+    if (!OpenCryptoProviders()) {
+        std::fprintf(stderr, "Failed to initialize cryptographic providers.\n");
+        return kExitFailure;
+    }
     KeywordPair keywords;
     std::string error;
     if (!ReadKeywords(keywords, error)) {
         std::fprintf(stderr, "%s\n", error.c_str());
-        return kExitFailure;
-    }
-    if (!OpenCryptoProviders()) {
-        std::fprintf(stderr, "Failed to initialize cryptographic providers.\n");
         return kExitFailure;
     }
     const double bits = EstimateEntropyBits(options.length, options.numbers, options.uppercase,
@@ -79,6 +81,7 @@ int Run(const CliOptions& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    RestrictLibrarySearchToSystem();
     const CliParseResult parsed = ParseCliOptions(std::vector<std::string>(argv + 1, argv + argc));
     if (!parsed.ok) {
         std::fprintf(stderr, "tarnwell-cli: %s (see tarnwell-cli --help)\n", parsed.error.c_str());

@@ -7,15 +7,47 @@
 #include <limits>
 
 #include "crypto.h"
+#include "platform/system_library.h"
 
 namespace {
 
+// bcrypt.dll's functions, found at run time in the system's own copy
+// (platform/system_library.h says why it is not imported).
+struct Bcrypt {
+    decltype(&BCryptOpenAlgorithmProvider) openAlgorithmProvider = nullptr;
+    decltype(&BCryptCloseAlgorithmProvider) closeAlgorithmProvider = nullptr;
+    decltype(&BCryptCreateHash) createHash = nullptr;
+    decltype(&BCryptHashData) hashData = nullptr;
+    decltype(&BCryptFinishHash) finishHash = nullptr;
+    decltype(&BCryptDestroyHash) destroyHash = nullptr;
+    decltype(&BCryptDeriveKeyPBKDF2) deriveKeyPbkdf2 = nullptr;
+};
+
 struct CryptoProviders {
+    Bcrypt bcrypt;
     BCRYPT_ALG_HANDLE hash = nullptr;
     BCRYPT_ALG_HANDLE hmac = nullptr;
 };
 
 CryptoProviders g_providers;
+
+// False if the DLL is missing or lacks one of the functions: a provider that
+// cannot be opened.
+bool LoadBcrypt(Bcrypt& bcrypt) {
+    HMODULE module = LoadSystemLibrary(L"bcrypt.dll");
+    bcrypt.openAlgorithmProvider = FindFunction<decltype(bcrypt.openAlgorithmProvider)>(
+        module, "BCryptOpenAlgorithmProvider");
+    bcrypt.closeAlgorithmProvider = FindFunction<decltype(bcrypt.closeAlgorithmProvider)>(
+        module, "BCryptCloseAlgorithmProvider");
+    bcrypt.createHash = FindFunction<decltype(bcrypt.createHash)>(module, "BCryptCreateHash");
+    bcrypt.hashData = FindFunction<decltype(bcrypt.hashData)>(module, "BCryptHashData");
+    bcrypt.finishHash = FindFunction<decltype(bcrypt.finishHash)>(module, "BCryptFinishHash");
+    bcrypt.destroyHash = FindFunction<decltype(bcrypt.destroyHash)>(module, "BCryptDestroyHash");
+    bcrypt.deriveKeyPbkdf2 =
+        FindFunction<decltype(bcrypt.deriveKeyPbkdf2)>(module, "BCryptDeriveKeyPBKDF2");
+    return bcrypt.openAlgorithmProvider && bcrypt.closeAlgorithmProvider && bcrypt.createHash &&
+           bcrypt.hashData && bcrypt.finishHash && bcrypt.destroyHash && bcrypt.deriveKeyPbkdf2;
+}
 
 bool Failed(NTSTATUS status) { return status < 0; }
 
@@ -23,7 +55,7 @@ bool Failed(NTSTATUS status) { return status < 0; }
 struct HashObject {
     BCRYPT_HASH_HANDLE handle = nullptr;
     ~HashObject() {
-        if (handle != nullptr) BCryptDestroyHash(handle);
+        if (handle != nullptr) g_providers.bcrypt.destroyHash(handle);
     }
 };
 
@@ -37,20 +69,20 @@ Bytes HashOnce(BCRYPT_ALG_HANDLE provider, const std::uint8_t* secret, std::size
         return {};
     }
     HashObject hash;
-    if (Failed(BCryptCreateHash(provider, &hash.handle, nullptr, 0,
+    if (Failed(g_providers.bcrypt.createHash(provider, &hash.handle, nullptr, 0,
                                 const_cast<PUCHAR>(secret), static_cast<ULONG>(secretLength),
                                 0))) {
         hash.handle = nullptr;
         ReportCryptoFailure();
         return {};
     }
-    if (Failed(BCryptHashData(hash.handle, const_cast<PUCHAR>(data),
+    if (Failed(g_providers.bcrypt.hashData(hash.handle, const_cast<PUCHAR>(data),
                               static_cast<ULONG>(dataLength), 0))) {
         ReportCryptoFailure();
         return {};
     }
     Bytes out(kSha256Size, 0);
-    if (Failed(BCryptFinishHash(hash.handle, out.data(), static_cast<ULONG>(out.size()), 0))) {
+    if (Failed(g_providers.bcrypt.finishHash(hash.handle, out.data(), static_cast<ULONG>(out.size()), 0))) {
         SecureWipeContents(out);
         ReportCryptoFailure();
         return {};
@@ -61,13 +93,14 @@ Bytes HashOnce(BCRYPT_ALG_HANDLE provider, const std::uint8_t* secret, std::size
 }  // namespace
 
 bool OpenCryptoProviders() {
-    if (Failed(BCryptOpenAlgorithmProvider(&g_providers.hash, BCRYPT_SHA256_ALGORITHM,
-                                           nullptr, 0))) {
+    if (!LoadBcrypt(g_providers.bcrypt)) return false;
+    const auto open = g_providers.bcrypt.openAlgorithmProvider;
+    if (Failed(open(&g_providers.hash, BCRYPT_SHA256_ALGORITHM, nullptr, 0))) {
         g_providers.hash = nullptr;
         return false;
     }
-    if (Failed(BCryptOpenAlgorithmProvider(&g_providers.hmac, BCRYPT_SHA256_ALGORITHM,
-                                           nullptr, BCRYPT_ALG_HANDLE_HMAC_FLAG))) {
+    if (Failed(open(&g_providers.hmac, BCRYPT_SHA256_ALGORITHM, nullptr,
+                    BCRYPT_ALG_HANDLE_HMAC_FLAG))) {
         g_providers.hmac = nullptr;
         return false;
     }
@@ -75,8 +108,9 @@ bool OpenCryptoProviders() {
 }
 
 void CloseCryptoProviders() {
-    if (g_providers.hash != nullptr) BCryptCloseAlgorithmProvider(g_providers.hash, 0);
-    if (g_providers.hmac != nullptr) BCryptCloseAlgorithmProvider(g_providers.hmac, 0);
+    const auto close = g_providers.bcrypt.closeAlgorithmProvider;
+    if (g_providers.hash != nullptr) close(g_providers.hash, 0);
+    if (g_providers.hmac != nullptr) close(g_providers.hmac, 0);
     g_providers = CryptoProviders{};
 }
 
@@ -108,7 +142,7 @@ Bytes Pbkdf2Sha256(const std::uint8_t* password, std::uint32_t passwordLength,
         passwordLength = static_cast<std::uint32_t>(hashedPassword.size());
     }
     Bytes out(outputLength, 0);
-    const bool derived = !Failed(BCryptDeriveKeyPBKDF2(
+    const bool derived = !Failed(g_providers.bcrypt.deriveKeyPbkdf2(
         g_providers.hmac, const_cast<PUCHAR>(password), passwordLength,
         const_cast<PUCHAR>(salt), static_cast<ULONG>(saltLength), iterations, out.data(),
         static_cast<ULONG>(out.size()), 0));

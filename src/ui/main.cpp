@@ -5,6 +5,7 @@
 #include <string>
 
 #include "crypto/crypto.h"
+#include "platform/system_library.h"
 #include "ui/app_state.h"
 
 AppState g_app;
@@ -28,6 +29,18 @@ std::wstring Utf8ToWide(const char* text) {
 // even in the middle of a generation.
 void ShowCryptoFailureBox(const char* text) {
     MessageBoxW(nullptr, Utf8ToWide(text).c_str(), kAppTitle, MB_ICONERROR);
+}
+
+// Without the common controls the trackbar is missing, like any control
+// whose creation fails.
+void RegisterTrackbarClass() {
+    const auto initCommonControlsEx = FindFunction<decltype(&InitCommonControlsEx)>(
+        LoadSystemLibrary(L"comctl32.dll"), "InitCommonControlsEx");
+    if (initCommonControlsEx == nullptr) return;
+    INITCOMMONCONTROLSEX commonControls{};
+    commonControls.dwSize = sizeof(commonControls);
+    commonControls.dwICC = ICC_BAR_CLASSES;
+    initCommonControlsEx(&commonControls);
 }
 
 void CreateFonts() {
@@ -96,6 +109,7 @@ void ReleaseSharedResources() {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
+    RestrictLibrarySearchToSystem();
     g_app.instance = instance;
     SetCryptoFailurePresenter(ShowCryptoFailureBox);
 
@@ -107,11 +121,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
         return 1;
     }
 
-    INITCOMMONCONTROLSEX commonControls{};
-    commonControls.dwSize = sizeof(commonControls);
-    commonControls.dwICC = ICC_BAR_CLASSES;
-    InitCommonControlsEx(&commonControls);
-
+    RegisterTrackbarClass();
     CreateFonts();
     RegisterWindowClass(MainWindowProc, kMainClassName);
     RegisterWindowClass(ResultWindowProc, kResultClassName);
