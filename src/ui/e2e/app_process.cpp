@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <cwchar>
 
 #include "fault_injection.h"
 
@@ -41,34 +40,16 @@ BOOL CALLBACK MatchTopLevel(HWND window, LPARAM parameter) {
     return FALSE;
 }
 
-// This process's environment with TARNWELL_BCRYPT_FAULTS naming the plan
-// file, as a block for CreateProcessW.
-std::wstring EnvironmentWithFaultPlan(const std::wstring& planPath) {
-    const std::wstring name = L"TARNWELL_BCRYPT_FAULTS=";
-    std::wstring block;
-    if (wchar_t* strings = GetEnvironmentStringsW()) {
-        for (const wchar_t* entry = strings; *entry; entry += wcslen(entry) + 1) {
-            if (_wcsnicmp(entry, name.c_str(), name.size()) != 0) {
-                block.append(entry);
-                block.push_back(L'\0');
-            }
-        }
-        FreeEnvironmentStringsW(strings);
-    }
-    block += name + planPath;
-    block.push_back(L'\0');
-    block.push_back(L'\0');
-    return block;
-}
-
 }  // namespace
 
 AppProcess::AppProcess() { Start(g_programPaths.program, nullptr); }
 
 AppProcess::AppProcess(const FaultPlan& plan) {
-    std::wstring environment = EnvironmentWithFaultPlan(plan.Path());
+    std::wstring environment = plan.Environment();
     Start(FaultCopyPath(), &environment[0]);
 }
+
+AppProcess::AppProcess(const std::wstring& path) { Start(path, nullptr); }
 
 void AppProcess::Start(const std::wstring& path, wchar_t* environment) {
     std::wstring commandLine = L"\"" + path + L"\"";

@@ -7,13 +7,18 @@
 #include <string>
 #include <vector>
 
-// The program under test, the stand-in bcrypt.dll and the folder where a
-// copy of the program runs beside it (fault_injection.h), as Windows paths;
-// set by main() from the command line.
+// The programs under test, the stand-in bcrypt.dll with Wine's own that it
+// forwards to, the folder where copies of the programs run with it
+// (fault_injection.h), and the DLL and program of the planting test, as
+// Windows paths; set by main() from the command line.
 struct ProgramPaths {
     std::wstring program;
+    std::wstring cli;
     std::wstring bcryptStandin;
+    std::wstring wineBcrypt;
     std::wstring faultCopyFolder;
+    std::wstring plantedMarker;
+    std::wstring plantingControl;
 };
 extern ProgramPaths g_programPaths;
 
@@ -29,9 +34,11 @@ class AppProcess {
 public:
     // The program as built.
     AppProcess();
-    // The program's copy beside the stand-in bcrypt.dll, failing the calls
-    // that `plan` names (fault_injection.h).
+    // The program's copy that loads the stand-in bcrypt.dll, failing the
+    // calls that `plan` names (fault_injection.h).
     explicit AppProcess(const FaultPlan& plan);
+    // Another copy of the program.
+    explicit AppProcess(const std::wstring& path);
     ~AppProcess();
     AppProcess(const AppProcess&) = delete;
     AppProcess& operator=(const AppProcess&) = delete;

@@ -1,4 +1,5 @@
-// ui_e2e PROGRAM BCRYPT_STANDIN FAULT_COPY_DIR SCREENSHOT_DIR [gtest options]
+// ui_e2e PROGRAM BCRYPT_STANDIN FAULT_COPY_DIR SCREENSHOT_DIR
+//        CLI WINE_BCRYPT PLANTED_MARKER PLANTING_CONTROL [gtest options]
 #include <windows.h>
 
 #include <cstdio>
@@ -20,7 +21,8 @@ namespace {
 // result window. So ask Wine to draw the Windows frame and to manage the
 // windows itself, for the program and its fault copy only.
 void SetWineWindowOptions() {
-    for (const wchar_t* program : {L"TarnwellPasswordGenerator.exe", kFaultCopyName}) {
+    for (const wchar_t* program :
+         {L"TarnwellPasswordGenerator.exe", kFaultCopyName, kPlantedCopyName}) {
         const std::wstring key =
             std::wstring(L"Software\\Wine\\AppDefaults\\") + program + L"\\X11 Driver";
         const wchar_t no[] = L"N";
@@ -34,9 +36,10 @@ void SetWineWindowOptions() {
 
 int wmain(int argc, wchar_t** argv) {
     testing::InitGoogleTest(&argc, argv);
-    if (argc < 5) {
+    if (argc < 9) {
         std::fprintf(stderr,
-                     "usage: ui_e2e PROGRAM BCRYPT_STANDIN FAULT_COPY_DIR SCREENSHOT_DIR\n");
+                     "usage: ui_e2e PROGRAM BCRYPT_STANDIN FAULT_COPY_DIR SCREENSHOT_DIR\n"
+                     "              CLI WINE_BCRYPT PLANTED_MARKER PLANTING_CONTROL\n");
         return 2;
     }
     auto narrow = [](const wchar_t* text) {
@@ -50,10 +53,14 @@ int wmain(int argc, wchar_t** argv) {
     g_programPaths.bcryptStandin = ToWindowsPath(narrow(argv[2]));
     g_programPaths.faultCopyFolder = ToWindowsPath(narrow(argv[3]));
     g_screenshotDirectory = narrow(argv[4]);
+    g_programPaths.cli = ToWindowsPath(narrow(argv[5]));
+    g_programPaths.wineBcrypt = ToWindowsPath(narrow(argv[6]));
+    g_programPaths.plantedMarker = ToWindowsPath(narrow(argv[7]));
+    g_programPaths.plantingControl = ToWindowsPath(narrow(argv[8]));
     SetWineWindowOptions();
     std::string error;
     if (!PrepareFaultCopy(&error)) {
-        std::fprintf(stderr, "the fault copy of the program is missing: %s\n", error.c_str());
+        std::fprintf(stderr, "the fault copies of the programs are missing: %s\n", error.c_str());
         return 2;
     }
     return RUN_ALL_TESTS();

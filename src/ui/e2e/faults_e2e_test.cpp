@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "app_process.h"
+#include "console_process.h"
 #include "fault_injection.h"
 #include "probe_hook.h"
 #include "program_driver.h"
@@ -79,10 +80,12 @@ void ExpectErrorBox(HWND box, const wchar_t* text) {
     EXPECT_EQ(ProbeWindow(box)[L"icon"], L"error");
 }
 
+// A bcrypt.dll that cannot be loaded; the hash provider; then the HMAC
+// provider, with the hash provider already open.
+const char* const kStartupFaults[] = {"load:1", "open:1", "open:2"};
+
 TEST(CryptoFaults, ProvidersThatCannotBeOpenedEndTheProgramWithCodeOne) {
-    // The hash provider first; then the HMAC provider, with the hash provider
-    // already open.
-    for (const char* faults : {"open:1", "open:2"}) {
+    for (const char* faults : kStartupFaults) {
         SCOPED_TRACE(faults);
         FaultPlan plan(faults);
         AppProcess app(plan);
@@ -95,6 +98,24 @@ TEST(CryptoFaults, ProvidersThatCannotBeOpenedEndTheProgramWithCodeOne) {
         ASSERT_TRUE(app.WaitForExit(10000, &exitCode));
         EXPECT_EQ(exitCode, 1u);
         EXPECT_EQ(app.FindTopLevel(kMainClass), nullptr);
+    }
+}
+
+// The command-line program opens the providers before it reads a keyword:
+// its input stays open and empty, as for a user who has not typed yet, and it
+// still ends at once.
+TEST(CryptoFaults, TheCommandLineProgramFailsBeforeAskingForKeywords) {
+    for (const char* faults : kStartupFaults) {
+        SCOPED_TRACE(faults);
+        FaultPlan plan(faults);
+        std::wstring environment = plan.Environment();
+        const ConsoleRun run = RunConsoleProgram(CliFaultCopyPath(), "", true, &environment[0],
+                                                 20000);
+        ASSERT_TRUE(run.exited) << "the program waited for keywords";
+        EXPECT_EQ(run.exitCode, 1u);
+        EXPECT_EQ(run.output, "");
+        // Standard error is in text mode, as for every Windows console program.
+        EXPECT_EQ(run.errors, "Failed to initialize cryptographic providers.\r\n");
     }
 }
 

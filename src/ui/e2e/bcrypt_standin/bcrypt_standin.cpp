@@ -1,13 +1,15 @@
 // Test builds only: a stand-in bcrypt.dll that makes chosen calls of the
-// real program fail, the way a failing CNG provider would.
+// real programs fail, the way a failing CNG provider would.
 //
-// It exports the seven functions TarnwellPasswordGenerator.exe imports and
-// hands each call to the system's own bcrypt.dll, loaded by its full path in
-// the system directory, unless the fault plan says this call is to fail.
-// Under Wine it is loaded in place of the system DLL when it lies beside a
-// copy of the program and the copy runs with "bcrypt=n,b" among its DLL
-// overrides; Windows itself never loads a system DLL from beside a program,
-// so this is a test technique only. Nothing ships with it.
+// It exports the seven functions the programs look up and hands each call to
+// Wine's own bcrypt.dll, installed beside it as bcryptreal.dll and loaded by
+// its full path, unless the fault plan says this call is to fail.
+//
+// The programs load bcrypt.dll from the system folder only, so the tests
+// install the stand-in as System32\bcrypt.dll of their own Wine prefix
+// (fault_injection.h). There Wine loads it only into a program run with
+// "bcrypt=n,b" among its DLL overrides; every other program keeps Wine's
+// built-in bcrypt. Nothing ships with it, and no other prefix gets it.
 //
 // The fault plan. TARNWELL_BCRYPT_FAULTS holds the path of a plan file; only
 // this DLL reads that variable. The file is read again at every call below,
@@ -25,6 +27,8 @@
 //   hashdata        BCryptHashData
 //   finish          BCryptFinishHash
 //   pbkdf2          BCryptDeriveKeyPBKDF2
+//   load            loading the DLL itself (DllMain fails, as for a DLL
+//                   that cannot be loaded)
 //
 // Any other word is ignored. The counts start from zero whenever the file's
 // text differs from the text read at the previous call, so "pbkdf2:1" written
@@ -50,10 +54,10 @@ namespace {
 constexpr NTSTATUS kInjectedFailure = static_cast<NTSTATUS>(0xC00000E5L);  // STATUS_INTERNAL_ERROR
 constexpr NTSTATUS kSystemDllMissing = static_cast<NTSTATUS>(0xC0000135L);  // STATUS_DLL_NOT_FOUND
 
-enum Call { kOpen, kDigestCreate, kHmacCreate, kHashData, kFinish, kPbkdf2, kCallCount };
+enum Call { kOpen, kDigestCreate, kHmacCreate, kHashData, kFinish, kPbkdf2, kLoad, kCallCount };
 
-const char* const kCallNames[kCallCount] = {"open",     "digest-create", "hmac-create",
-                                            "hashdata", "finish",        "pbkdf2"};
+const char* const kCallNames[kCallCount] = {"open",   "digest-create", "hmac-create", "hashdata",
+                                            "finish", "pbkdf2",        "load"};
 
 using OpenFn = NTSTATUS(WINAPI*)(BCRYPT_ALG_HANDLE*, LPCWSTR, LPCWSTR, ULONG);
 using CloseFn = NTSTATUS(WINAPI*)(BCRYPT_ALG_HANDLE, ULONG);
@@ -92,7 +96,7 @@ Function Lookup(HMODULE module, const char* name) {
 }
 
 // Loaded on first use rather than in DllMain, where loading another DLL is
-// not allowed. By full path: a bare "bcrypt.dll" would find this DLL again.
+// not allowed. Wine's own bcrypt under another name: "bcrypt.dll" is this DLL.
 const SystemBcrypt& System() {
     SystemBcrypt& system = g_state.system;
     if (system.loaded) return system;
@@ -100,7 +104,7 @@ const SystemBcrypt& System() {
     wchar_t directory[MAX_PATH] = {};
     const UINT length = GetSystemDirectoryW(directory, MAX_PATH);
     if (length == 0 || length >= MAX_PATH) return system;
-    HMODULE module = LoadLibraryW((std::wstring(directory) + L"\\bcrypt.dll").c_str());
+    HMODULE module = LoadLibraryW((std::wstring(directory) + L"\\bcryptreal.dll").c_str());
     if (!module) return system;
     system.open = Lookup<OpenFn>(module, "BCryptOpenAlgorithmProvider");
     system.close = Lookup<CloseFn>(module, "BCryptCloseAlgorithmProvider");
@@ -167,6 +171,10 @@ bool IsHmacProvider(BCRYPT_ALG_HANDLE provider) {
 
 // Exported under the system's names by bcrypt_standin.def.
 extern "C" {
+
+BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
+    return reason != DLL_PROCESS_ATTACH || !ShouldFail(kLoad);
+}
 
 NTSTATUS WINAPI StandinOpenAlgorithmProvider(BCRYPT_ALG_HANDLE* algorithm, LPCWSTR algorithmId,
                                              LPCWSTR implementation, ULONG flags) {
