@@ -22,6 +22,16 @@ inline Bytes BenchSecret() {
     return secret;
 }
 
+// Keyword 1 repeated and cut to `length` characters (ASCII, so bytes too).
+inline Bytes BenchKeywordOfLength(std::size_t length) {
+    Bytes keyword;
+    while (keyword.size() < length) {
+        keyword.insert(keyword.end(), kBenchKeyword1, kBenchKeyword1 + std::strlen(kBenchKeyword1));
+    }
+    keyword.resize(length);
+    return keyword;
+}
+
 inline Bytes BenchSalt() {
     const Bytes label = BenchBytes(kSaltLabel);
     return Sha256Digest(label.data(), label.size());
