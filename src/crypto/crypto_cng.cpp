@@ -64,25 +64,26 @@ struct HashObject {
 Bytes HashOnce(BCRYPT_ALG_HANDLE provider, const std::uint8_t* secret, std::size_t secretLength,
                const std::uint8_t* data, std::size_t dataLength) {
     constexpr std::size_t kUlongMax = std::numeric_limits<ULONG>::max();
-    if (secretLength > kUlongMax || dataLength > kUlongMax) {
+    // No provider (never opened, or closed) means no bcrypt functions either.
+    if (provider == nullptr || secretLength > kUlongMax || dataLength > kUlongMax) {
         ReportCryptoFailure();
         return {};
     }
     HashObject hash;
-    if (Failed(g_providers.bcrypt.createHash(provider, &hash.handle, nullptr, 0,
-                                const_cast<PUCHAR>(secret), static_cast<ULONG>(secretLength),
-                                0))) {
+    const Bcrypt& bcrypt = g_providers.bcrypt;
+    if (Failed(bcrypt.createHash(provider, &hash.handle, nullptr, 0, const_cast<PUCHAR>(secret),
+                                 static_cast<ULONG>(secretLength), 0))) {
         hash.handle = nullptr;
         ReportCryptoFailure();
         return {};
     }
-    if (Failed(g_providers.bcrypt.hashData(hash.handle, const_cast<PUCHAR>(data),
-                              static_cast<ULONG>(dataLength), 0))) {
+    if (Failed(bcrypt.hashData(hash.handle, const_cast<PUCHAR>(data),
+                               static_cast<ULONG>(dataLength), 0))) {
         ReportCryptoFailure();
         return {};
     }
     Bytes out(kSha256Size, 0);
-    if (Failed(g_providers.bcrypt.finishHash(hash.handle, out.data(), static_cast<ULONG>(out.size()), 0))) {
+    if (Failed(bcrypt.finishHash(hash.handle, out.data(), static_cast<ULONG>(out.size()), 0))) {
         SecureWipeContents(out);
         ReportCryptoFailure();
         return {};
@@ -126,7 +127,7 @@ Bytes HmacSha256(const std::uint8_t* key, std::size_t keyLength,
 Bytes Pbkdf2Sha256(const std::uint8_t* password, std::uint32_t passwordLength,
                    const std::uint8_t* salt, std::size_t saltLength,
                    std::uint32_t iterations, std::size_t outputLength) {
-    if (saltLength > std::numeric_limits<ULONG>::max() ||
+    if (g_providers.hmac == nullptr || saltLength > std::numeric_limits<ULONG>::max() ||
         outputLength > std::numeric_limits<ULONG>::max()) {
         ReportCryptoFailure();
         return {};

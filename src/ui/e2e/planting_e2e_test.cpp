@@ -50,9 +50,8 @@ protected:
             }
         }
         for (const wchar_t* dll : kPlantedDlls) {
-            ASSERT_TRUE(CopyInto(g_programPaths.plantedMarker, InFolder(std::wstring(dll) + L".dll"),
-                                 &error))
-                << error;
+            const std::wstring planted = InFolder(std::wstring(dll) + L".dll");
+            ASSERT_TRUE(CopyInto(g_programPaths.plantedMarker, planted, &error)) << error;
             DeleteFileW(MarkOf(dll).c_str());
         }
     }
@@ -101,9 +100,9 @@ TEST_F(Planting, TheWindowProgramLoadsOnlyTheSystemsDlls) {
 
 TEST_F(Planting, TheCommandLineProgramLoadsOnlyTheSystemsBcrypt) {
     const PasswordVector& vector = VectorNamed("default");
-    const std::string keywords = std::string(vector.keyword1.begin(), vector.keyword1.end()) +
-                                 "\n" + std::string(vector.keyword2.begin(), vector.keyword2.end()) +
-                                 "\n";
+    const std::string keyword1(vector.keyword1.begin(), vector.keyword1.end());
+    const std::string keyword2(vector.keyword2.begin(), vector.keyword2.end());
+    const std::string keywords = keyword1 + "\n" + keyword2 + "\n";
     const ConsoleRun run =
         RunConsoleProgram(InFolder(kPlantedCliName), keywords, false, nullptr, 60000);
     EXPECT_TRUE(run.exited);
