@@ -49,6 +49,8 @@ Bytes Slice(const Bytes& bytes, std::size_t begin, std::size_t end) {
 // The derivation's intermediate values for the two keywords, computed once.
 struct Reference {
     Bytes keyword1, keyword2, secret, stretchedKey, pseudorandomKey;
+    // HMAC's key for a secret longer than a block; as good as the secret.
+    Bytes secretDigest;
     Bytes longestMaterial;  // the material of every length is a prefix of it
 };
 
@@ -61,6 +63,9 @@ protected:
         r.keyword1 = Utf8Bytes(kKeyword1Utf8);
         r.keyword2 = Utf8Bytes(kKeyword2Utf8);
         r.secret = Concat({r.keyword1, Bytes{0}, r.keyword2});
+        // Longer than one HMAC block, so that a provider may hash it first.
+        ASSERT_GT(r.secret.size(), kSha256BlockSize);
+        r.secretDigest = Sha256Digest(r.secret.data(), r.secret.size());
         const Bytes saltLabel = Label(kSaltLabel), extractLabel = Label(kExtractLabel);
         const Bytes salt = Sha256Digest(saltLabel.data(), saltLabel.size());
         r.stretchedKey = Pbkdf2Sha256(r.secret.data(), static_cast<std::uint32_t>(r.secret.size()),
@@ -92,6 +97,7 @@ protected:
         WatchForWindows("keyword 1", r.keyword1, 0, 4, 16);
         WatchForWindows("keyword 2", r.keyword2, 0, 4, 16);
         WatchFor("secret", r.secret);
+        WatchFor("secret's digest", r.secretDigest);
         WatchFor("stretched key", r.stretchedKey);
         WatchFor("pseudorandom key", r.pseudorandomKey);
         const std::size_t size = MaterialSize(length);
