@@ -47,6 +47,21 @@ void EnterVector(HWND main, const PasswordVector& vector) {
     if (!vector.symbols.empty()) SetControlText(GetDlgItem(main, kAllowed), Utf8ToWide(vector.symbols));
 }
 
+void TypeKeywords(HWND main, const PasswordVector& vector) {
+    const struct {
+        int id;
+        const std::vector<std::uint8_t>& utf8;
+    } keywords[] = {{kKeyword1, vector.keyword1}, {kKeyword2, vector.keyword2}};
+    for (const auto& keyword : keywords) {
+        HWND edit = GetDlgItem(main, keyword.id);
+        SetControlText(edit, L"");
+        for (wchar_t unit : Utf8ToWide(std::string(keyword.utf8.begin(), keyword.utf8.end()))) {
+            PostMessageW(edit, WM_CHAR, unit, 1);
+        }
+    }
+    SyncWithProgram(main);
+}
+
 const PasswordVector& VectorNamed(const std::string& name) {
     static const std::vector<PasswordVector> vectors = LoadPasswordVectors();
     for (const PasswordVector& vector : vectors) {

@@ -42,6 +42,10 @@ void Click(HWND main, int id);
 void DragTrackbarTo(HWND main, int position);
 // Keywords, length, classes and symbols of a checked-in vector.
 void EnterVector(HWND main, const PasswordVector& vector);
+// The vector's keywords, one character message at a time, as typing them
+// does: unlike WM_SETTEXT from another process, this leaves no copy of the
+// whole keyword in the program's message buffers.
+void TypeKeywords(HWND main, const PasswordVector& vector);
 const PasswordVector& VectorNamed(const std::string& name);
 std::wstring VectorPassword(const PasswordVector& vector);
 
