@@ -47,13 +47,25 @@ bool CopyPassword(HWND window) {
 // with no guard. Every such copy does what COPY TO CLIPBOARD does. The edit
 // is still inside its own handling of the key or menu command when this
 // runs, so the window is closed afterwards, by a posted message.
+void CopyFromEdit(HWND edit) {
+    if (CopyPassword(GetParent(edit))) PostMessageW(GetParent(edit), WM_CLOSE, 0, 0);
+}
+
+bool IsKeyDown(int key) { return GetKeyState(key) < 0; }
+
 LRESULT CALLBACK PasswordEditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_COPY:
         case WM_CUT:
-            if (CopyPassword(GetParent(edit))) PostMessageW(GetParent(edit), WM_CLOSE, 0, 0);
+            CopyFromEdit(edit);
             return 0;
         case WM_KEYDOWN:
+            // Wine's edit copies on Ctrl+Insert without a WM_COPY.
+            if (wParam == VK_INSERT && IsKeyDown(VK_CONTROL) && !IsKeyDown(VK_SHIFT)) {
+                CopyFromEdit(edit);
+                return 0;
+            }
+            [[fallthrough]];
         case WM_CHAR:
             // A multi-line edit under dialog navigation closes its parent on
             // Esc; this window is not closed by Esc.

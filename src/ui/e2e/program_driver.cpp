@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <stdexcept>
+#include <vector>
 
 void SetControlText(HWND control, const std::wstring& text) {
     SendMessageW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
@@ -82,6 +83,47 @@ HWND GenerateAndWaitForResult(AppProcess& app, DWORD timeoutMs) {
 bool CopyAndWaitForClose(HWND resultWindow) {
     PostMessageW(GetDlgItem(resultWindow, kCopy), BM_CLICK, 0, 0);
     return WaitUntil([&] { return !IsWindow(resultWindow); }, 10000);
+}
+
+bool ClickToFocus(const AppProcess& app, HWND control) {
+    HWND top = GetAncestor(control, GA_ROOT);
+    SetForegroundWindow(top);
+    SyncWithProgram(top);
+    const RECT rect = WindowRect(control);
+    const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
+    const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
+    INPUT clicks[3] = {};
+    for (INPUT& input : clicks) {
+        input.type = INPUT_MOUSE;
+        // The centre of the control's middle pixel on the 0..65535 scale.
+        input.mi.dx = static_cast<LONG>(((rect.left + rect.right) / 2 * 65536LL + 32768) /
+                                        screenWidth);
+        input.mi.dy = static_cast<LONG>(((rect.top + rect.bottom) / 2 * 65536LL + 32768) /
+                                        screenHeight);
+        input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    }
+    clicks[1].mi.dwFlags |= MOUSEEVENTF_LEFTDOWN;
+    clicks[2].mi.dwFlags |= MOUSEEVENTF_LEFTUP;
+    SendInput(3, clicks, sizeof(INPUT));
+    return WaitUntil([&] { return app.FocusWindow() == control; }, 5000);
+}
+
+void PressKeys(std::initializer_list<WORD> keys) {
+    std::vector<INPUT> inputs;
+    for (WORD key : keys) {
+        INPUT input{};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = key;
+        inputs.push_back(input);
+    }
+    for (auto key = keys.end(); key != keys.begin();) {
+        INPUT input{};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = *--key;
+        input.ki.dwFlags = KEYEVENTF_KEYUP;
+        inputs.push_back(input);
+    }
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
 bool CloseMessageBox(HWND box) {

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <initializer_list>
 #include <string>
 
 #include "app_process.h"
@@ -54,6 +55,12 @@ std::wstring VectorPassword(const PasswordVector& vector);
 HWND GenerateAndWaitForResult(AppProcess& app, DWORD timeoutMs = 180000);
 // Clicks COPY TO CLIPBOARD and waits for the result window to close.
 bool CopyAndWaitForClose(HWND resultWindow);
+// Brings the control's window to the front and clicks the middle of the
+// control with real mouse input; true once the control has the focus.
+bool ClickToFocus(const AppProcess& app, HWND control);
+// Real key presses, as SendInput makes them: the keys go down in order and up
+// in reverse, so {VK_CONTROL, 'C'} is Ctrl+C.
+void PressKeys(std::initializer_list<WORD> keys);
 // Closes a message box with its OK button and waits for it to go.
 bool CloseMessageBox(HWND box);
 // The message box's own text (the static with id 0xFFFF).
