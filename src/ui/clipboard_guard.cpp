@@ -19,11 +19,11 @@ constexpr UINT kGuardDelayMilliseconds = 30000;
 // tried again every quarter second for ten seconds before being given up.
 constexpr UINT kCheckRetryIntervalMs = 250;
 constexpr int kCheckRetries = 40;
-// A program that is ending, or a user waiting for Copy, gets only a short try.
-constexpr int kExitCheckAttempts = 20;
-constexpr DWORD kExitCheckIntervalMs = 50;
-constexpr int kCopyAttempts = 5;
-constexpr DWORD kCopyIntervalMs = 20;
+// A program that is ending, or a user waiting for Copy, gets a try of about
+// a second: Wine's own clipboard manager, for one, holds the clipboard for a
+// moment after every change.
+constexpr int kShortAttempts = 20;
+constexpr DWORD kShortIntervalMs = 50;
 
 // Windows 10 and later keep a history of the clipboard (Win+V) and may sync
 // it to other devices, which would keep the password long after the guard
@@ -107,7 +107,7 @@ CopyResult CopyToClipboardAndArmGuard(HWND resultWindow, const std::wstring& tex
         if (formats[i] == 0 || !FillBlock(marks[i], &no, sizeof(no))) return CopyResult::kFailed;
     }
 
-    ClipboardSession clipboard(resultWindow, kCopyAttempts, kCopyIntervalMs);
+    ClipboardSession clipboard(resultWindow, kShortAttempts, kShortIntervalMs);
     if (!clipboard.IsOpen()) return CopyResult::kClipboardBusy;
     if (!EmptyClipboard() || !SetClipboardData(CF_UNICODETEXT, textBlock.Get())) {
         return CopyResult::kFailed;
@@ -151,7 +151,7 @@ void RetryClipboardCheck() {
 void RunClipboardCheckBeforeExit() {
     if (g_app.clipboardGuardText.empty()) return;
     {
-        ClipboardSession clipboard(g_app.mainWindow, kExitCheckAttempts, kExitCheckIntervalMs);
+        ClipboardSession clipboard(g_app.mainWindow, kShortAttempts, kShortIntervalMs);
         if (clipboard.IsOpen()) ClearIfStillOurs();
     }
     DisarmGuard();

@@ -3,6 +3,10 @@
 #include <commctrl.h>
 
 #include <stdexcept>
+
+#include <gtest/gtest.h>
+
+#include "probe_hook.h"
 #include <vector>
 
 void SetControlText(HWND control, const std::wstring& text) {
@@ -85,10 +89,7 @@ bool CopyAndWaitForClose(HWND resultWindow) {
     return WaitUntil([&] { return !IsWindow(resultWindow); }, 10000);
 }
 
-bool ClickToFocus(const AppProcess& app, HWND control) {
-    HWND top = GetAncestor(control, GA_ROOT);
-    SetForegroundWindow(top);
-    SyncWithProgram(top);
+void ClickMiddleOf(HWND control, MouseButton button) {
     const RECT rect = WindowRect(control);
     const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
     const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
@@ -102,9 +103,17 @@ bool ClickToFocus(const AppProcess& app, HWND control) {
                                         screenHeight);
         input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
     }
-    clicks[1].mi.dwFlags |= MOUSEEVENTF_LEFTDOWN;
-    clicks[2].mi.dwFlags |= MOUSEEVENTF_LEFTUP;
+    const bool left = button == MouseButton::kLeft;
+    clicks[1].mi.dwFlags |= left ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_RIGHTDOWN;
+    clicks[2].mi.dwFlags |= left ? MOUSEEVENTF_LEFTUP : MOUSEEVENTF_RIGHTUP;
     SendInput(3, clicks, sizeof(INPUT));
+}
+
+bool ClickToFocus(const AppProcess& app, HWND control) {
+    HWND top = GetAncestor(control, GA_ROOT);
+    SetForegroundWindow(top);
+    SyncWithProgram(top);
+    ClickMiddleOf(control, MouseButton::kLeft);
     return WaitUntil([&] { return app.FocusWindow() == control; }, 5000);
 }
 
@@ -132,3 +141,12 @@ bool CloseMessageBox(HWND box) {
 }
 
 std::wstring MessageBoxText(HWND box) { return WindowText(GetDlgItem(box, 0xFFFF)); }
+
+void ExpectMessageBoxAndClose(HWND box, HWND owner, const wchar_t* text, const wchar_t* icon) {
+    ASSERT_NE(box, nullptr) << "no message box";
+    EXPECT_EQ(MessageBoxText(box), text);
+    EXPECT_EQ(WindowText(box), kAppTitle);
+    EXPECT_EQ(GetWindow(box, GW_OWNER), owner);
+    EXPECT_EQ(ProbeWindow(box)[L"icon"], icon);
+    EXPECT_TRUE(CloseMessageBox(box));
+}

@@ -55,6 +55,9 @@ std::wstring VectorPassword(const PasswordVector& vector);
 HWND GenerateAndWaitForResult(AppProcess& app, DWORD timeoutMs = 180000);
 // Clicks COPY TO CLIPBOARD and waits for the result window to close.
 bool CopyAndWaitForClose(HWND resultWindow);
+// A real mouse click in the middle of the control.
+enum class MouseButton { kLeft, kRight };
+void ClickMiddleOf(HWND control, MouseButton button);
 // Brings the control's window to the front and clicks the middle of the
 // control with real mouse input; true once the control has the focus.
 bool ClickToFocus(const AppProcess& app, HWND control);
@@ -65,3 +68,6 @@ void PressKeys(std::initializer_list<WORD> keys);
 bool CloseMessageBox(HWND box);
 // The message box's own text (the static with id 0xFFFF).
 std::wstring MessageBoxText(HWND box);
+// Expects a box of the application with this owner, text and icon (as the
+// probe names it: "warning", "error"), then closes it with OK.
+void ExpectMessageBoxAndClose(HWND box, HWND owner, const wchar_t* text, const wchar_t* icon);

@@ -50,11 +50,7 @@ void EndCase(Instance& instance) {
     if (instance.c->ending == Ending::kResultWindowRefused) {
         HWND box = instance.app->WaitForTopLevel(L"#32770", 60000);
         ASSERT_NE(box, nullptr) << "no box for the missing result window";
-        EXPECT_EQ(MessageBoxText(box), kResultWindowFailedText);
-        EXPECT_EQ(WindowText(box), kAppTitle);
-        EXPECT_EQ(GetWindow(box, GW_OWNER), main);
-        EXPECT_EQ(ProbeWindow(box)[L"icon"], L"error");
-        ASSERT_TRUE(CloseMessageBox(box));
+        ExpectMessageBoxAndClose(box, main, kResultWindowFailedText, L"error");
         SyncWithProgram(main);
         EXPECT_EQ(instance.app->FindTopLevel(kResultClass), nullptr);
         EXPECT_TRUE(IsWindowEnabled(main));
