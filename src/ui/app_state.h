@@ -11,6 +11,8 @@ constexpr wchar_t kMainClassName[] = L"VORKAMainClass";
 constexpr wchar_t kResultClassName[] = L"VORKAResultClass";
 // Help > About opens this page.
 constexpr wchar_t kMakerPageAddress[] = L"https://tarnwell.example/";
+constexpr wchar_t kResultWindowFailedText[] =
+    L"The window with the password could not be opened. Try again.";
 
 struct AppState {
     HINSTANCE instance = nullptr;
@@ -20,7 +22,9 @@ struct AppState {
     HWND resultWindow = nullptr;   // null unless a result window is open
     std::wstring resultText;       // the password being shown; wiped when its window closes
     double estimateBits = 0.0;     // strength of the last generation
-    std::wstring clipboardGuardText;  // what Copy last put on the clipboard
+    std::wstring clipboardGuardText;  // what Copy last put on the clipboard; empty when idle
+    int clipboardCheckRetriesLeft = 0;  // of a check that found the clipboard busy
+    WNDPROC resultEditProc = nullptr;   // the password edit's own procedure, under the subclass
     // True for the length of one generation. The crypto failure box runs its
     // own message loop inside a generation, so GENERATE PASSWORD can be
     // clicked again while one is under way; that click must not start a
@@ -38,8 +42,20 @@ std::wstring ReadWindowText(HWND control);
 
 // Creates the result window, centred over the main window. Null on failure.
 HWND CreateResultWindow();
+// Overwrites the result text with zeros and empties it.
+void WipeResultText();
 
 // The clipboard guard: Copy from the result window, and the check run by the
 // main window's timer 30 seconds later.
-void CopyToClipboardAndArmGuard(HWND resultWindow, const std::wstring& text);
+enum class CopyResult { kCopied, kClipboardBusy, kFailed };
+// Puts `text` on the clipboard and arms the guard for it. On any failure the
+// guard keeps guarding what it guarded before, and the clipboard holds either
+// what it held before or nothing, never the text without its exclusion formats.
+CopyResult CopyToClipboardAndArmGuard(HWND resultWindow, const std::wstring& text);
+// The check, when the guard's timer (or its retry timer) fires: a busy
+// clipboard is tried again a little later instead of being given up on.
 void RunClipboardCheck();
+void RetryClipboardCheck();
+// The check at once, for a program that is ending: with a few short retries,
+// since Windows allows a program only seconds to end its session.
+void RunClipboardCheckBeforeExit();

@@ -65,15 +65,34 @@ std::u16string ToU16(const std::wstring& text) {
     return std::u16string(reinterpret_cast<const char16_t*>(text.data()), text.size());
 }
 
-std::wstring Utf8ToWide(const Bytes& utf8) {
-    if (utf8.empty()) return {};
+// Reads a keyword edit straight into the request; the one intermediate copy
+// is wiped here.
+void ReadKeyword(HWND edit, std::u16string& keyword) {
+    std::wstring text = ReadWindowText(edit);
+    keyword.assign(reinterpret_cast<const char16_t*>(text.data()), text.size());
+    SecureWipeContents(text);
+}
+
+// The UTF-16 keyword copies are wiped however the generation ends.
+struct KeywordWipe {
+    GenerationRequest& request;
+    ~KeywordWipe() {
+        SecureWipeContents(request.keyword1);
+        SecureWipeContents(request.keyword2);
+    }
+};
+
+// Converts straight into the result text: a temporary string would leave a
+// short password behind in its inline buffer on the stack.
+void StoreResultText(const Bytes& utf8) {
+    WipeResultText();
+    if (utf8.empty()) return;
     const char* bytes = reinterpret_cast<const char*>(utf8.data());
     const int byteCount = static_cast<int>(utf8.size());
     const int units = MultiByteToWideChar(CP_UTF8, 0, bytes, byteCount, nullptr, 0);
-    if (units <= 0) return {};
-    std::wstring wide(static_cast<std::size_t>(units), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, bytes, byteCount, &wide[0], units);
-    return wide;
+    if (units <= 0) return;
+    g_app.resultText.resize(static_cast<std::size_t>(units));
+    MultiByteToWideChar(CP_UTF8, 0, bytes, byteCount, &g_app.resultText[0], units);
 }
 
 void CreateMenuBar(HWND window) {
@@ -121,13 +140,17 @@ void ShowMissingKeywordWarning(HWND window, bool keyword1Missing) {
 // Hands a finished password to a new result window; the main window stays
 // disabled until that window is gone.
 void ShowResult(HWND window, Bytes& password) {
-    std::wstring text = Utf8ToWide(password);
-    SecureWipeContents(g_app.resultText);
-    g_app.resultText.swap(text);
+    StoreResultText(password);
     SecureWipeContents(password);
 
     HWND resultWindow = CreateResultWindow();
-    if (!resultWindow) return;
+    if (!resultWindow) {
+        // Nothing shows the password, so nothing keeps it; the main window
+        // was never disabled.
+        WipeResultText();
+        MessageBoxW(window, kResultWindowFailedText, kAppTitle, MB_ICONERROR);
+        return;
+    }
     EnableWindow(window, FALSE);
     ShowWindow(resultWindow, SW_SHOW);
     UpdateWindow(resultWindow);
@@ -135,8 +158,9 @@ void ShowResult(HWND window, Bytes& password) {
 
 void RunGeneration(HWND window) {
     GenerationRequest request;
-    request.keyword1 = ToU16(ReadWindowText(Control(window, IDC_KEYWORD1)));
-    request.keyword2 = ToU16(ReadWindowText(Control(window, IDC_KEYWORD2)));
+    const KeywordWipe keywordWipe{request};
+    ReadKeyword(Control(window, IDC_KEYWORD1), request.keyword1);
+    ReadKeyword(Control(window, IDC_KEYWORD2), request.keyword2);
     if (!IsComplete(request)) {
         ShowMissingKeywordWarning(window, request.keyword1.empty());
         return;
@@ -231,15 +255,32 @@ LRESULT OnHorizontalScroll(HWND window, LPARAM lParam) {
 
 LRESULT OnTimer(WPARAM timerId) {
     if (timerId == ID_CLEAR_CLIPBOARD_TIMER) RunClipboardCheck();
+    if (timerId == ID_CLIPBOARD_RETRY_TIMER) RetryClipboardCheck();
+    return 0;
+}
+
+// Windows may end the process at any moment once this returns, without
+// destroying the window first.
+LRESULT OnEndSession(WPARAM ending) {
+    if (ending) RunClipboardCheckBeforeExit();
+    return 0;
+}
+
+LRESULT OnDestroy() {
+    RunClipboardCheckBeforeExit();
+    PostQuitMessage(0);
     return 0;
 }
 
 }  // namespace
 
 std::wstring ReadWindowText(HWND control) {
+    // One named result on every path, so that it is built in the caller's
+    // string: a moved short string would leave its text on the stack.
+    std::wstring text;
     const int length = GetWindowTextLengthW(control);
-    if (length <= 0) return {};
-    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    if (length <= 0) return text;
+    text.resize(static_cast<std::size_t>(length) + 1);
     GetWindowTextW(control, &text[0], length + 1);
     text.resize(static_cast<std::size_t>(length));
     return text;
@@ -258,9 +299,10 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         case WM_CLOSE:
             DestroyWindow(window);
             return 0;
+        case WM_ENDSESSION:
+            return OnEndSession(wParam);
         case WM_DESTROY:
-            PostQuitMessage(0);
-            return 0;
+            return OnDestroy();
         default:
             return DefWindowProcW(window, message, wParam, lParam);
     }

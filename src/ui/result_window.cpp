@@ -15,6 +15,10 @@ constexpr DWORD kResultExStyle = WS_EX_DLGMODALFRAME;
 constexpr int kResultClientWidth = 541;
 constexpr int kResultClientHeight = 246;
 
+constexpr wchar_t kClipboardBusyText[] = L"The clipboard is in use by another program. Try again.";
+constexpr wchar_t kCopyFailedText[] =
+    L"The password could not be put on the clipboard. Try again.";
+
 HWND CreateChild(HWND parent, const wchar_t* className, const wchar_t* text, DWORD exStyle,
                  DWORD style, int x, int y, int width, int height, int id, HFONT font) {
     HWND control = CreateWindowExW(exStyle, className, text, style, x, y, width, height, parent,
@@ -24,34 +28,102 @@ HWND CreateChild(HWND parent, const wchar_t* className, const wchar_t* text, DWO
     return control;
 }
 
+// Copies the whole password, whatever part of it is selected, through the
+// guard. A failure leaves the window open and says so in one box. True when
+// the password is on the clipboard.
+bool CopyPassword(HWND window) {
+    std::wstring text = ReadWindowText(GetDlgItem(window, IDC_RESULT_EDIT));
+    const CopyResult result =
+        text.empty() ? CopyResult::kCopied : CopyToClipboardAndArmGuard(window, text);
+    SecureWipeContents(text);
+    if (result == CopyResult::kCopied) return true;
+    MessageBoxW(window, result == CopyResult::kClipboardBusy ? kClipboardBusyText : kCopyFailedText,
+                kAppTitle, MB_ICONWARNING);
+    return false;
+}
+
+// The password edit is read-only but selectable, and its own copy (Ctrl+C,
+// Ctrl+Insert, the context menu) would put the password on the clipboard
+// with no guard. Every such copy does what COPY TO CLIPBOARD does. The edit
+// is still inside its own handling of the key or menu command when this
+// runs, so the window is closed afterwards, by a posted message.
+void CopyFromEdit(HWND edit) {
+    if (CopyPassword(GetParent(edit))) PostMessageW(GetParent(edit), WM_CLOSE, 0, 0);
+}
+
+bool IsKeyDown(int key) { return GetKeyState(key) < 0; }
+
+LRESULT CALLBACK PasswordEditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_COPY:
+        case WM_CUT:
+            CopyFromEdit(edit);
+            return 0;
+        case WM_KEYDOWN:
+            // Wine's edit copies on Ctrl+Insert without a WM_COPY.
+            if (wParam == VK_INSERT && IsKeyDown(VK_CONTROL) && !IsKeyDown(VK_SHIFT)) {
+                CopyFromEdit(edit);
+                return 0;
+            }
+            [[fallthrough]];
+        case WM_CHAR:
+            // A multi-line edit under dialog navigation closes its parent on
+            // Esc; this window is not closed by Esc.
+            if (wParam == VK_ESCAPE) return 0;
+            break;
+        default:
+            break;
+    }
+    return CallWindowProcW(g_app.resultEditProc, edit, message, wParam, lParam);
+}
+
 LRESULT OnCreate(HWND window) {
     wchar_t heading[128];
     swprintf(heading, 128, L"Generated password  (%.0f bits)", g_app.estimateBits);
     CreateChild(window, L"STATIC", heading, 0, WS_CHILD | WS_VISIBLE, 12, 9, 510, 18,
                 IDC_RESULT_LABEL, g_app.uiFont);
-    CreateChild(window, L"EDIT", g_app.resultText.c_str(), WS_EX_CLIENTEDGE,
-                WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_READONLY, 12, 27, 517, 147,
-                IDC_RESULT_EDIT, g_app.passwordFont);
+    HWND edit = CreateChild(window, L"EDIT", g_app.resultText.c_str(), WS_EX_CLIENTEDGE,
+                            WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_READONLY, 12,
+                            27, 517, 147, IDC_RESULT_EDIT, g_app.passwordFont);
+    if (edit) {
+        g_app.resultEditProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
+            edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(PasswordEditProc)));
+    }
     CreateChild(window, L"BUTTON", L"COPY TO CLIPBOARD", 0, WS_CHILD | WS_VISIBLE | WS_TABSTOP,
                 12, 180, 517, 54, IDC_COPY, g_app.uiFont);
     return 0;
 }
 
-void OnCopy(HWND window) {
-    const std::wstring text = ReadWindowText(GetDlgItem(window, IDC_RESULT_EDIT));
-    if (!text.empty()) CopyToClipboardAndArmGuard(window, text);
-    DestroyWindow(window);
+void OnCopyClicked(HWND window) {
+    if (CopyPassword(window)) DestroyWindow(window);
 }
 
-void OnDestroy() {
-    SecureWipeContents(g_app.resultText);
-    g_app.resultText.clear();
+// A multi-line edit hands out its text buffer. The password is overwritten
+// there, in place, so that the control does not free it with the password.
+void WipeEditText(HWND edit) {
+    auto buffer = reinterpret_cast<HLOCAL>(SendMessageW(edit, EM_GETHANDLE, 0, 0));
+    if (!buffer) return;
+    if (void* text = LocalLock(buffer)) {
+        SecureWipe(text, LocalSize(buffer));
+        LocalUnlock(buffer);
+    }
+}
+
+// Runs before the children are destroyed.
+void OnDestroy(HWND window) {
+    WipeEditText(GetDlgItem(window, IDC_RESULT_EDIT));
+    WipeResultText();
     EnableWindow(g_app.mainWindow, TRUE);
     SetForegroundWindow(g_app.mainWindow);
     g_app.resultWindow = nullptr;
 }
 
 }  // namespace
+
+void WipeResultText() {
+    SecureWipeContents(g_app.resultText);
+    g_app.resultText.clear();
+}
 
 HWND CreateResultWindow() {
     RECT frame = {0, 0, kResultClientWidth, kResultClientHeight};
@@ -75,13 +147,13 @@ LRESULT CALLBACK ResultWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
         case WM_CREATE:
             return OnCreate(window);
         case WM_COMMAND:
-            if (LOWORD(wParam) == IDC_COPY && HIWORD(wParam) == BN_CLICKED) OnCopy(window);
+            if (LOWORD(wParam) == IDC_COPY && HIWORD(wParam) == BN_CLICKED) OnCopyClicked(window);
             return 0;
         case WM_CLOSE:
             DestroyWindow(window);
             return 0;
         case WM_DESTROY:
-            OnDestroy();
+            OnDestroy(window);
             return 0;
         case WM_SYSCOMMAND:
             // The window stays centred over the main window: no moving by

@@ -29,3 +29,6 @@ constexpr int IDM_ABOUT = 302;
 
 // The clipboard guard's timer on the main window.
 constexpr unsigned ID_CLEAR_CLIPBOARD_TIMER = 1;
+// The guard's retries while another program holds the clipboard. A timer of
+// its own, so that the guard's timer still fires exactly once per copy.
+constexpr unsigned ID_CLIPBOARD_RETRY_TIMER = 2;

@@ -4,10 +4,19 @@
 
 #include <windows.h>
 
-// Open for the lifetime of the object when OpenClipboard succeeded.
+#include "crypto/crypto.h"
+
+// Open for the lifetime of the object when OpenClipboard succeeded. Clipboard
+// monitors and history tools hold the clipboard open for a moment after every
+// change, so the opening is tried `attempts` times, `intervalMs` apart.
 class ClipboardSession {
 public:
-    explicit ClipboardSession(HWND owner) : open_(OpenClipboard(owner) != FALSE) {}
+    ClipboardSession(HWND owner, int attempts, DWORD intervalMs) : open_(false) {
+        for (int attempt = 0; attempt < attempts && !open_; ++attempt) {
+            if (attempt > 0) Sleep(intervalMs);
+            open_ = OpenClipboard(owner) != FALSE;
+        }
+    }
     ~ClipboardSession() {
         if (open_) CloseClipboard();
     }
@@ -19,13 +28,19 @@ private:
     bool open_;
 };
 
-// A global-memory block that is freed unless ownership is handed on, for
-// instance to the clipboard by a successful SetClipboardData.
+// A global-memory block that is wiped and freed unless ownership is handed
+// on, for instance to the clipboard by a successful SetClipboardData. Every
+// block the program fills may hold the password.
 class GlobalBlock {
 public:
     GlobalBlock(UINT flags, SIZE_T bytes) : block_(GlobalAlloc(flags, bytes)) {}
     ~GlobalBlock() {
-        if (block_) GlobalFree(block_);
+        if (!block_) return;
+        if (void* data = GlobalLock(block_)) {
+            SecureWipe(data, GlobalSize(block_));
+            GlobalUnlock(block_);
+        }
+        GlobalFree(block_);
     }
     GlobalBlock(const GlobalBlock&) = delete;
     GlobalBlock& operator=(const GlobalBlock&) = delete;

@@ -45,6 +45,7 @@ public:
 
     bool Started() const { return process_.hProcess != nullptr; }
     DWORD ProcessId() const { return process_.dwProcessId; }
+    HANDLE ProcessHandle() const { return process_.hProcess; }
     // The main window, waited for up to `timeoutMs`; null if it never came.
     HWND WaitForMainWindow(DWORD timeoutMs = 20000);
     HWND MainWindow() const { return mainWindow_; }

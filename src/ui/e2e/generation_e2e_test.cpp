@@ -163,7 +163,8 @@ TEST_F(DefaultGeneration, ResultWindowCannotBeMoved) {
     EXPECT_TRUE(SameRect(DragByCaption(result_, 120, 90), before)) << "after a drag";
 }
 
-// Sent to COPY TO CLIPBOARD, the window's one tab stop.
+// Sent to COPY TO CLIPBOARD, the window's one tab stop, and typed in the
+// password edit.
 TEST_F(DefaultGeneration, EscAndEnterDoNotCloseTheResultWindow) {
     for (WPARAM key : {VK_ESCAPE, VK_RETURN}) {
         PostMessageW(GetDlgItem(result_, kCopy), WM_KEYDOWN, key, 1);
@@ -171,6 +172,13 @@ TEST_F(DefaultGeneration, EscAndEnterDoNotCloseTheResultWindow) {
         SyncWithProgram(result_);
         EXPECT_TRUE(IsWindow(result_)) << "key " << key;
     }
+    // Typed in the password edit, Esc would make a multi-line edit under
+    // dialog navigation close its parent.
+    HWND edit = GetDlgItem(result_, kResultEdit);
+    ASSERT_TRUE(ClickToFocus(*app_, edit)) << "the password edit never got the focus";
+    PressKeys({VK_ESCAPE});
+    SyncWithProgram(result_);
+    EXPECT_TRUE(IsWindow(result_)) << "Esc in the password edit";
     EXPECT_FALSE(IsWindowEnabled(app_->MainWindow()));
 }
 

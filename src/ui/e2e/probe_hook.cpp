@@ -45,6 +45,24 @@ ProbeReport ProbeWindow(HWND window, ProbeTopic topic) {
     return report;
 }
 
+ResultWindowRefusal::ResultWindowRefusal(HWND mainWindow) {
+    dll_ = LoadLibraryW(L"ui_probe_hook.dll");
+    auto procedure = dll_ ? reinterpret_cast<HOOKPROC>(reinterpret_cast<void (*)()>(
+                                GetProcAddress(dll_, "RefuseResultWindow")))
+                          : nullptr;
+    if (procedure) {
+        hook_ = SetWindowsHookExW(WH_CBT, procedure, dll_,
+                                  GetWindowThreadProcessId(mainWindow, nullptr));
+    }
+    // The hook DLL is loaded into the program at its next message.
+    if (hook_) SyncWithProgram(mainWindow);
+}
+
+ResultWindowRefusal::~ResultWindowRefusal() {
+    if (hook_) UnhookWindowsHookEx(hook_);
+    if (dll_) FreeLibrary(dll_);
+}
+
 ClipboardTimerWatch::ClipboardTimerWatch() {
     dll_ = LoadLibraryW(L"ui_probe_hook.dll");
     const DWORD bytes = sizeof(TimerLogSlot) * kTimerLogSlots;

@@ -25,13 +25,42 @@ constexpr DWORD kProbeReportBytes = 64 * 1024;
 //   text.bytes         the size of the CF_UNICODETEXT block, or "none"
 //   text.length        the units before the first zero unit in the block
 //   text.terminated    "yes" when the block holds a zero unit, else "no"
+//   text.address       where the program sees the block's text, as hex
 using ProbeReport = std::map<std::wstring, std::wstring>;
 
-enum class ProbeTopic : WPARAM { kWindow = 0, kClipboard = 1 };
+// Besides reports, the probe can make the program's own calls fail, by
+// pointing its import entries at stand-ins in the hook DLL (kernel32 is a
+// KnownDLL, so no planted DLL could): every GlobalAlloc, or SetClipboardData
+// for any format other than text. kRestoreImports undoes both. Its report
+// says "imports=patched" or "imports=restored" when it worked.
+enum class ProbeTopic : WPARAM {
+    kWindow = 0,
+    kClipboard = 1,
+    kFailGlobalAlloc = 2,
+    kFailNonTextClipboardData = 3,
+    kRestoreImports = 4,
+};
 
 // Installs the hook on the program's thread, sends the probe to `window`,
 // and returns the report; empty when the hook could not be installed.
 ProbeReport ProbeWindow(HWND window, ProbeTopic topic = ProbeTopic::kWindow);
+
+// Makes the program fail to create its result window, for as long as the
+// object lives: a CBT hook on the program's thread refuses every window of
+// that class.
+constexpr wchar_t kRefusedWindowClass[] = L"VORKAResultClass";
+class ResultWindowRefusal {
+public:
+    explicit ResultWindowRefusal(HWND mainWindow);
+    ~ResultWindowRefusal();
+    ResultWindowRefusal(const ResultWindowRefusal&) = delete;
+    ResultWindowRefusal& operator=(const ResultWindowRefusal&) = delete;
+    bool Active() const { return hook_ != nullptr; }
+
+private:
+    HMODULE dll_ = nullptr;
+    HHOOK hook_ = nullptr;
+};
 
 // When the clipboard check runs. The check itself changes nothing that
 // another process could see when it leaves the clipboard alone; so a second

@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "probe_hook.h"
@@ -91,9 +92,100 @@ void ReportClipboard(std::wstring& report) {
         Append(report, L"text.bytes", std::to_wstring(bytes));
         Append(report, L"text.length", std::to_wstring(length));
         Append(report, L"text.terminated", length < units ? L"yes" : L"no");
+        Append(report, L"text.address", Hex(text));
         GlobalUnlock(block);
     }
     CloseClipboard();
+}
+
+// The program's import entry for `function` from `dll`, or null.
+void** FindImportEntry(const char* dll, const char* function) {
+    auto* base = reinterpret_cast<BYTE*>(GetModuleHandleW(nullptr));
+    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& directory =
+        nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    if (directory.VirtualAddress == 0) return nullptr;
+    for (auto* entry = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(
+             base + directory.VirtualAddress);
+         entry->Name != 0; ++entry) {
+        if (_stricmp(reinterpret_cast<const char*>(base + entry->Name), dll) != 0) continue;
+        const auto* names =
+            reinterpret_cast<const IMAGE_THUNK_DATA*>(base + entry->OriginalFirstThunk);
+        auto** slots = reinterpret_cast<void**>(base + entry->FirstThunk);
+        for (std::size_t i = 0; names[i].u1.AddressOfData != 0; ++i) {
+            if (IMAGE_SNAP_BY_ORDINAL(names[i].u1.Ordinal)) continue;
+            const auto* byName =
+                reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + names[i].u1.AddressOfData);
+            if (std::strcmp(reinterpret_cast<const char*>(byName->Name), function) == 0) {
+                return &slots[i];
+            }
+        }
+    }
+    return nullptr;
+}
+
+bool WriteImportEntry(void** entry, void* target) {
+    DWORD previous = 0;
+    if (!entry || !VirtualProtect(entry, sizeof(void*), PAGE_READWRITE, &previous)) return false;
+    *entry = target;
+    VirtualProtect(entry, sizeof(void*), previous, &previous);
+    return true;
+}
+
+// The originals, kept while an entry points at a stand-in below.
+void* g_realGlobalAlloc = nullptr;
+void* g_realSetClipboardData = nullptr;
+
+HGLOBAL WINAPI FailingGlobalAlloc(UINT, SIZE_T) {
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return nullptr;
+}
+
+HANDLE WINAPI SetClipboardDataTextOnly(UINT format, HANDLE data) {
+    if (format == CF_UNICODETEXT) {
+        return reinterpret_cast<decltype(&SetClipboardData)>(g_realSetClipboardData)(format, data);
+    }
+    SetLastError(ERROR_ACCESS_DENIED);
+    return nullptr;
+}
+
+// Points one import entry at a stand-in, remembering the original once.
+bool Divert(const char* dll, const char* function, void** original, void* standIn) {
+    void** entry = FindImportEntry(dll, function);
+    if (!entry) return false;
+    if (!*original) *original = *entry;
+    // The entry now leads into this DLL, which must stay loaded even after
+    // the test removes its hook.
+    HMODULE self = nullptr;
+    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
+                       reinterpret_cast<LPCWSTR>(standIn), &self);
+    return WriteImportEntry(entry, standIn);
+}
+
+bool Restore(const char* dll, const char* function, void** original) {
+    if (!*original) return true;
+    return WriteImportEntry(FindImportEntry(dll, function), *original);
+}
+
+void PatchImports(ProbeTopic topic, std::wstring& report) {
+    bool done = false;
+    switch (topic) {
+        case ProbeTopic::kFailGlobalAlloc:
+            done = Divert("kernel32.dll", "GlobalAlloc", &g_realGlobalAlloc,
+                          reinterpret_cast<void*>(&FailingGlobalAlloc));
+            break;
+        case ProbeTopic::kFailNonTextClipboardData:
+            done = Divert("user32.dll", "SetClipboardData", &g_realSetClipboardData,
+                          reinterpret_cast<void*>(&SetClipboardDataTextOnly));
+            break;
+        default:
+            done = Restore("kernel32.dll", "GlobalAlloc", &g_realGlobalAlloc) &&
+                   Restore("user32.dll", "SetClipboardData", &g_realSetClipboardData);
+            break;
+    }
+    Append(report, L"imports",
+           !done ? L"failed" : topic == ProbeTopic::kRestoreImports ? L"restored" : L"patched");
 }
 
 void WriteReport(const std::wstring& report) {
@@ -118,8 +210,11 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK ProbeCallWndProc(int code, WPA
     const auto* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
     if (code == HC_ACTION && call->message == probeMessage) {
         std::wstring report;
-        if (call->wParam == static_cast<WPARAM>(ProbeTopic::kClipboard)) {
+        const auto topic = static_cast<ProbeTopic>(call->wParam);
+        if (topic == ProbeTopic::kClipboard) {
             ReportClipboard(report);
+        } else if (topic != ProbeTopic::kWindow) {
+            PatchImports(topic, report);
         } else {
             ReportFonts(call->hwnd, report);
             ReportMenu(call->hwnd, report);
@@ -150,6 +245,18 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK WatchClipboardTimer(int code, 
             }
             CloseHandle(mapping);
         }
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// Refuses the creation of every window of the class that the test names
+// (ResultWindowRefusal).
+extern "C" __declspec(dllexport) LRESULT CALLBACK RefuseResultWindow(int code, WPARAM wParam,
+                                                                      LPARAM lParam) {
+    if (code == HCBT_CREATEWND) {
+        wchar_t name[256] = {};
+        GetClassNameW(reinterpret_cast<HWND>(wParam), name, 256);
+        if (std::wcscmp(name, kRefusedWindowClass) == 0) return 1;
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }

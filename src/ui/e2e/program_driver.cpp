@@ -4,6 +4,11 @@
 
 #include <stdexcept>
 
+#include <gtest/gtest.h>
+
+#include "probe_hook.h"
+#include <vector>
+
 void SetControlText(HWND control, const std::wstring& text) {
     SendMessageW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
@@ -47,6 +52,21 @@ void EnterVector(HWND main, const PasswordVector& vector) {
     if (!vector.symbols.empty()) SetControlText(GetDlgItem(main, kAllowed), Utf8ToWide(vector.symbols));
 }
 
+void TypeKeywords(HWND main, const PasswordVector& vector) {
+    const struct {
+        int id;
+        const std::vector<std::uint8_t>& utf8;
+    } keywords[] = {{kKeyword1, vector.keyword1}, {kKeyword2, vector.keyword2}};
+    for (const auto& keyword : keywords) {
+        HWND edit = GetDlgItem(main, keyword.id);
+        SetControlText(edit, L"");
+        for (wchar_t unit : Utf8ToWide(std::string(keyword.utf8.begin(), keyword.utf8.end()))) {
+            PostMessageW(edit, WM_CHAR, unit, 1);
+        }
+    }
+    SyncWithProgram(main);
+}
+
 const PasswordVector& VectorNamed(const std::string& name) {
     static const std::vector<PasswordVector> vectors = LoadPasswordVectors();
     for (const PasswordVector& vector : vectors) {
@@ -69,9 +89,64 @@ bool CopyAndWaitForClose(HWND resultWindow) {
     return WaitUntil([&] { return !IsWindow(resultWindow); }, 10000);
 }
 
+void ClickMiddleOf(HWND control, MouseButton button) {
+    const RECT rect = WindowRect(control);
+    const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
+    const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
+    INPUT clicks[3] = {};
+    for (INPUT& input : clicks) {
+        input.type = INPUT_MOUSE;
+        // The centre of the control's middle pixel on the 0..65535 scale.
+        input.mi.dx = static_cast<LONG>(((rect.left + rect.right) / 2 * 65536LL + 32768) /
+                                        screenWidth);
+        input.mi.dy = static_cast<LONG>(((rect.top + rect.bottom) / 2 * 65536LL + 32768) /
+                                        screenHeight);
+        input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    }
+    const bool left = button == MouseButton::kLeft;
+    clicks[1].mi.dwFlags |= left ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_RIGHTDOWN;
+    clicks[2].mi.dwFlags |= left ? MOUSEEVENTF_LEFTUP : MOUSEEVENTF_RIGHTUP;
+    SendInput(3, clicks, sizeof(INPUT));
+}
+
+bool ClickToFocus(const AppProcess& app, HWND control) {
+    HWND top = GetAncestor(control, GA_ROOT);
+    SetForegroundWindow(top);
+    SyncWithProgram(top);
+    ClickMiddleOf(control, MouseButton::kLeft);
+    return WaitUntil([&] { return app.FocusWindow() == control; }, 5000);
+}
+
+void PressKeys(std::initializer_list<WORD> keys) {
+    std::vector<INPUT> inputs;
+    for (WORD key : keys) {
+        INPUT input{};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = key;
+        inputs.push_back(input);
+    }
+    for (auto key = keys.end(); key != keys.begin();) {
+        INPUT input{};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = *--key;
+        input.ki.dwFlags = KEYEVENTF_KEYUP;
+        inputs.push_back(input);
+    }
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
 bool CloseMessageBox(HWND box) {
     PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     return WaitUntil([&] { return !IsWindow(box); }, 10000);
 }
 
 std::wstring MessageBoxText(HWND box) { return WindowText(GetDlgItem(box, 0xFFFF)); }
+
+void ExpectMessageBoxAndClose(HWND box, HWND owner, const wchar_t* text, const wchar_t* icon) {
+    ASSERT_NE(box, nullptr) << "no message box";
+    EXPECT_EQ(MessageBoxText(box), text);
+    EXPECT_EQ(WindowText(box), kAppTitle);
+    EXPECT_EQ(GetWindow(box, GW_OWNER), owner);
+    EXPECT_EQ(ProbeWindow(box)[L"icon"], icon);
+    EXPECT_TRUE(CloseMessageBox(box));
+}

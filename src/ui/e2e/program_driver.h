@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <initializer_list>
 #include <string>
 
 #include "app_process.h"
@@ -42,6 +43,10 @@ void Click(HWND main, int id);
 void DragTrackbarTo(HWND main, int position);
 // Keywords, length, classes and symbols of a checked-in vector.
 void EnterVector(HWND main, const PasswordVector& vector);
+// The vector's keywords, one character message at a time, as typing them
+// does: unlike WM_SETTEXT from another process, this leaves no copy of the
+// whole keyword in the program's message buffers.
+void TypeKeywords(HWND main, const PasswordVector& vector);
 const PasswordVector& VectorNamed(const std::string& name);
 std::wstring VectorPassword(const PasswordVector& vector);
 
@@ -50,7 +55,19 @@ std::wstring VectorPassword(const PasswordVector& vector);
 HWND GenerateAndWaitForResult(AppProcess& app, DWORD timeoutMs = 180000);
 // Clicks COPY TO CLIPBOARD and waits for the result window to close.
 bool CopyAndWaitForClose(HWND resultWindow);
+// A real mouse click in the middle of the control.
+enum class MouseButton { kLeft, kRight };
+void ClickMiddleOf(HWND control, MouseButton button);
+// Brings the control's window to the front and clicks the middle of the
+// control with real mouse input; true once the control has the focus.
+bool ClickToFocus(const AppProcess& app, HWND control);
+// Real key presses, as SendInput makes them: the keys go down in order and up
+// in reverse, so {VK_CONTROL, 'C'} is Ctrl+C.
+void PressKeys(std::initializer_list<WORD> keys);
 // Closes a message box with its OK button and waits for it to go.
 bool CloseMessageBox(HWND box);
 // The message box's own text (the static with id 0xFFFF).
 std::wstring MessageBoxText(HWND box);
+// Expects a box of the application with this owner, text and icon (as the
+// probe names it: "warning", "error"), then closes it with OK.
+void ExpectMessageBoxAndClose(HWND box, HWND owner, const wchar_t* text, const wchar_t* icon);
