@@ -14,6 +14,8 @@
 using Bytes = std::vector<std::uint8_t>;
 
 constexpr std::size_t kSha256Size = 32;
+// HMAC-SHA-256 hashes a longer key before use (RFC 2104).
+constexpr std::size_t kSha256BlockSize = 64;
 
 constexpr char kCryptoFailureText[] =
     "Cryptographic operation failed.\nPassword generation aborted.";

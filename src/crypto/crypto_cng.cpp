@@ -97,11 +97,23 @@ Bytes Pbkdf2Sha256(const std::uint8_t* password, std::uint32_t passwordLength,
         ReportCryptoFailure();
         return {};
     }
+    // HMAC replaces a key longer than its block by the key's digest (RFC 2104),
+    // so passing that digest gives the same key. Done here once, because
+    // Wine's PBKDF2 hashes the long key again in every one of its iterations.
+    Bytes hashedPassword;
+    if (passwordLength > kSha256BlockSize) {
+        hashedPassword = HashOnce(g_providers.hash, nullptr, 0, password, passwordLength);
+        if (hashedPassword.empty()) return {};
+        password = hashedPassword.data();
+        passwordLength = static_cast<std::uint32_t>(hashedPassword.size());
+    }
     Bytes out(outputLength, 0);
-    if (Failed(BCryptDeriveKeyPBKDF2(g_providers.hmac, const_cast<PUCHAR>(password),
-                                     passwordLength, const_cast<PUCHAR>(salt),
-                                     static_cast<ULONG>(saltLength), iterations, out.data(),
-                                     static_cast<ULONG>(out.size()), 0))) {
+    const bool derived = !Failed(BCryptDeriveKeyPBKDF2(
+        g_providers.hmac, const_cast<PUCHAR>(password), passwordLength,
+        const_cast<PUCHAR>(salt), static_cast<ULONG>(saltLength), iterations, out.data(),
+        static_cast<ULONG>(out.size()), 0));
+    SecureWipeContents(hashedPassword);
+    if (!derived) {
         SecureWipeContents(out);
         ReportCryptoFailure();
         return {};

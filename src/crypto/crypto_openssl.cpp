@@ -28,8 +28,6 @@ struct FetchedSha256 {
     ~FetchedSha256() { EVP_MD_free(md); }
 };
 
-constexpr std::size_t kSha256BlockSize = 64;
-
 // HMAC-SHA-256 under one key, as the digest states after the key's inner and
 // outer pad blocks. Every HMAC under that key resumes from these two states
 // instead of hashing the pad blocks again, which halves the compressions of

@@ -78,7 +78,11 @@ TEST_F(CryptoTest, HmacSha256TruncatedCaseMatchesPrefix) {
 }
 
 TEST_F(CryptoTest, Pbkdf2Sha256KnownAnswers) {
-    // RFC 7914 section 11, and the 32-byte output the derivation uses.
+    // RFC 7914 section 11, and the 32-byte output the derivation uses. The
+    // other answers come from Python's hashlib.pbkdf2_hmac.
+    std::string longPassword;
+    while (longPassword.size() < 30000) longPassword += "correct horse battery staple ";
+    longPassword.resize(30000);
     struct Case {
         std::string password;
         std::string salt;
@@ -98,6 +102,12 @@ TEST_F(CryptoTest, Pbkdf2Sha256KnownAnswers) {
         // A password of exactly one block, and a last block cut to one byte.
         {std::string(64, 'p'), "salt", 2, 33,
          "da45f9b3e39e006a52e97a707dfbc480b65073637b7289176bf8f8f00628b83c65"},
+        // One byte more, so the key is hashed first; the long one at the
+        // derivation's own iteration count.
+        {std::string(65, 'p'), "salt", 2, 33,
+         "6f3553a14dcf0e73271c6e26ca06693c24a7d8c0092da9dd4252f8013d559608ca"},
+        {longPassword, "salt", 600000, 32,
+         "252940a6896c953cba577e04b6a18bd2f8227de7a5f0ba50d203312cd9ab0a28"},
     };
     for (const Case& c : cases) {
         const Bytes password = AsBytes(c.password);
@@ -105,7 +115,8 @@ TEST_F(CryptoTest, Pbkdf2Sha256KnownAnswers) {
         EXPECT_EQ(ToHex(Pbkdf2Sha256(password.data(), static_cast<std::uint32_t>(password.size()),
                                      salt.data(), salt.size(), c.iterations, c.length)),
                   c.key)
-            << c.password << " / " << c.salt << " / " << c.iterations;
+            << c.password.substr(0, 80) << " (" << c.password.size() << " bytes) / " << c.salt
+            << " / " << c.iterations;
     }
 }
 

@@ -89,6 +89,18 @@ CASES = [
     ("digits-lowercase-long", "k", "k", 100, "ln", ""),
 ]
 
+# Keywords around and far beyond the 64-byte HMAC block, where a provider may
+# hash the secret (keyword 1, a zero byte, keyword 2) before stretching it.
+LONG_TEXT = "correct horse battery staple " * 1100
+CASES += [
+    ("secret-one-block", "correct horse battery staple", "x" * 35, 12, "lun", "!@#$%*-_"),
+    ("secret-one-block-and-a-byte", "correct horse battery staple", "x" * 36, 12, "lun",
+     "!@#$%*-_"),
+    ("long-keyword-30000", LONG_TEXT[:30000], "battery staple", 12, "lun", "!@#$%*-_"),
+    ("long-keywords-non-ascii", "M\u00fcnchen \u00e9t\u00e9 " * 150,
+     "\u6771\u4eac \u20ac \U0001F511 " * 300, 16, "lun", "!@#$%*-_"),
+]
+
 
 def filter_symbols(allowed: str) -> str:
     """The Allowed field's rule: ASCII punctuation only, each once, in order."""
