@@ -152,6 +152,13 @@ LRESULT OnCreate(HWND window) {
     return 0;
 }
 
+// The warning box of a refused keyword, then the caret in that keyword.
+void ShowKeywordWarning(HWND window, const std::string& text, int editId) {
+    MessageBoxW(window, Utf8ToWide(Bytes(text.begin(), text.end())).c_str(), kAppTitle,
+                MB_ICONWARNING);
+    SetFocus(Control(window, editId));
+}
+
 // A keyword can still exceed the limit when a program sets it with
 // WM_SETTEXT, which the edit's limit does not cover; no generation runs from
 // it, as none could from the command-line program.
@@ -160,19 +167,16 @@ bool KeywordsKeepTheRules(HWND window, const GenerationRequest& request) {
     for (int k = 0; k < 2; ++k) {
         const KeywordFault fault = CheckKeyword(*keywords[k]);
         if (fault == KeywordFault::None) continue;
-        const std::string text = KeywordFaultText(fault, k + 1);
-        MessageBoxW(window, Utf8ToWide(Bytes(text.begin(), text.end())).c_str(), kAppTitle,
-                    MB_ICONWARNING);
-        SetFocus(Control(window, k == 0 ? IDC_KEYWORD1 : IDC_KEYWORD2));
+        ShowKeywordWarning(window, KeywordFaultText(fault, k + 1),
+                           k == 0 ? IDC_KEYWORD1 : IDC_KEYWORD2);
         return false;
     }
     return true;
 }
 
 void ShowMissingKeywordWarning(HWND window, bool keyword1Missing) {
-    MessageBoxW(window, L"Both Keyword 1 and Keyword 2 are required.", kAppTitle,
-                MB_ICONWARNING);
-    SetFocus(Control(window, keyword1Missing ? IDC_KEYWORD1 : IDC_KEYWORD2));
+    ShowKeywordWarning(window, kKeywordsRequiredText,
+                       keyword1Missing ? IDC_KEYWORD1 : IDC_KEYWORD2);
 }
 
 // Hands a finished password to a new result window; the main window stays
