@@ -51,18 +51,19 @@ def run(args, stdin=b"", timeout=300):
                           env=ENVIRONMENT)
 
 
-def load_vectors(path):
-    rows = []
+def table_rows(path):
+    """The tab-separated fields of each row of a vector file, comments skipped."""
     with open(path, encoding="utf-8") as f:
         for line in f:
             line = line.rstrip("\n")
-            if not line or line.startswith("#"):
-                continue
-            name, k1, k2, length, classes, symbols, password = line.split("\t")
-            rows.append(dict(name=name, k1=bytes.fromhex(k1), k2=bytes.fromhex(k2),
-                             length=int(length), classes=classes, symbols=symbols,
-                             password=password))
-    return rows
+            if line and not line.startswith("#"):
+                yield line.split("\t")
+
+
+def load_vectors(path):
+    return [dict(name=name, k1=bytes.fromhex(k1), k2=bytes.fromhex(k2), length=int(length),
+                 classes=classes, symbols=symbols, password=password)
+            for name, k1, k2, length, classes, symbols, password in table_rows(path)]
 
 
 def expand_hex(text):
@@ -75,17 +76,9 @@ def expand_hex(text):
 
 
 def load_inputs(path):
-    rows = []
-    with open(path, encoding="utf-8") as f:
-        for line in f:
-            line = line.rstrip("\n")
-            if not line or line.startswith("#"):
-                continue
-            name, args, stdin, code, password, message = line.split("\t")
-            rows.append(dict(name=name, args=args.split(" ") if args else [],
-                             stdin=expand_hex(stdin), code=int(code), password=password,
-                             message=message))
-    return rows
+    return [dict(name=name, args=args.split(" ") if args else [], stdin=expand_hex(stdin),
+                 code=int(code), password=password, message=message)
+            for name, args, stdin, code, password, message in table_rows(path)]
 
 
 def options_for(v):
