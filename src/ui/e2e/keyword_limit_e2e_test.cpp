@@ -108,8 +108,9 @@ TEST_F(KeywordLimit, KeywordSetPastTheLimitIsRefusedAtGenerate) {
         ASSERT_NE(box, nullptr);
         EXPECT_EQ(MessageBoxText(box), c.text);
         ASSERT_TRUE(CloseMessageBox(box));
+        // A generation, had one started, would keep the program busy here
+        // until its result window is open.
         SyncWithProgram(main_);
-        EXPECT_EQ(GetDlgCtrlID(app_.FocusWindow()), c.edit);
         EXPECT_EQ(app_.FindTopLevel(kResultClass), nullptr);
     }
 }
