@@ -2,7 +2,8 @@
 // in chunks of a size the fuzzer picks and ending either cleanly or with a
 // read error. The outcome must match what the input's lines say, whatever
 // the chunking: keyword 1 is the first line, keyword 2 the second, only "\n"
-// or "\r\n" removed; both must be present and valid UTF-8.
+// or "\r\n" removed and one byte-order mark at the very start; both must be
+// present, valid UTF-8, free of U+0000 and at most 30000 UTF-16 units long.
 //
 // Input layout: byte 0 picks the chunk size (0 means whole reads), bit 0 of
 // byte 1 makes the source fail at the end instead of reporting it; the rest
@@ -72,6 +73,19 @@ bool IsUtf8(const Bytes& text) {
     return DecodeUtf8Strictly(text.data(), text.size(), ignored);
 }
 
+// Within the rules beyond UTF-8: no U+0000, and no more UTF-16 units than
+// the window's keyword edits hold.
+bool KeepsKeywordRules(const Bytes& keyword) {
+    std::vector<char32_t> codePoints;
+    DecodeUtf8Strictly(keyword.data(), keyword.size(), codePoints);
+    std::size_t units = 0;
+    for (char32_t cp : codePoints) {
+        if (cp == 0) return false;
+        units += cp > 0xFFFF ? 2 : 1;
+    }
+    return units <= 30000;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -97,12 +111,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             break;
         }
     }
+    const Bytes mark = {0xEF, 0xBB, 0xBF};
+    if (expectedOk && expectedKeywords[0].size() >= 3 &&
+        std::equal(mark.begin(), mark.end(), expectedKeywords[0].begin())) {
+        expectedKeywords[0].erase(expectedKeywords[0].begin(), expectedKeywords[0].begin() + 3);
+    }
     if (expectedOk && (expectedKeywords[0].empty() || expectedKeywords[1].empty())) {
         expectedOk = false;
         expectedError = kKeywordsRequiredText;
     }
-    if (expectedOk && (!IsUtf8(expectedKeywords[0]) || !IsUtf8(expectedKeywords[1]))) {
-        expectedOk = false;
+    for (const Bytes& keyword : expectedKeywords) {
+        if (expectedOk && (!IsUtf8(keyword) || !KeepsKeywordRules(keyword))) expectedOk = false;
     }
 
     LineReader reader;

@@ -1,5 +1,7 @@
 #include "cli/cli_options.h"
 
+#include <algorithm>
+
 #include "derivation/generation_request.h"
 
 const char kCliUsage[] =
@@ -9,7 +11,7 @@ const char kCliUsage[] =
     "terminal, or as the first two lines of piped input (UTF-8).\n"
     "\n"
     "Options:\n"
-    "  --length N       password length, 5 to 128 (default 12)\n"
+    "  --length N       password length, 5 to 128 in ASCII digits (default 12)\n"
     "  --no-numbers     no digits\n"
     "  --no-uppercase   no uppercase letters\n"
     "  --no-lowercase   no lowercase letters (not together with --no-uppercase)\n"
@@ -22,25 +24,44 @@ const char kCliUsage[] =
 
 namespace {
 
-// Whole decimal numbers only: no sign, no spaces, no trailing text.
-bool ParseLength(const std::string& text, std::int32_t& length) {
+constexpr std::size_t kQuotedUnits = 40;
+
+// Whole decimal numbers in ASCII digits only: no sign, no spaces, no trailing
+// text, and no other script's digits, which some conversions would read as
+// ASCII ones.
+bool ParseLength(const std::u16string& text, std::int32_t& length) {
     if (text.empty() || text.size() > 4) return false;
     std::int32_t value = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') return false;
-        value = value * 10 + (c - '0');
+    for (char16_t c : text) {
+        if (c < u'0' || c > u'9') return false;
+        value = value * 10 + (c - u'0');
     }
     length = value;
     return true;
 }
 
-// What the user typed, fit to be repeated in a one-line message: control
-// characters and bytes outside ASCII become '?', and it is cut short.
-std::string Quoted(const std::string& typed) {
-    std::string shown;
-    for (unsigned char c : typed.substr(0, 40)) shown.push_back(c >= 32 && c < 127 ? c : '?');
-    if (typed.size() > 40) shown += "...";
-    return "'" + shown + "'";
+// Characters that would break the one-line message or change how the rest
+// of the terminal line looks: C0 and C1 controls, DEL, line and paragraph
+// separators, and the bidirectional formatting characters.
+bool IsUnprintable(char16_t unit) {
+    return unit < 0x20 || (unit >= 0x7F && unit <= 0x9F) || unit == 0x200E || unit == 0x200F ||
+           (unit >= 0x2028 && unit <= 0x202E) || (unit >= 0x2066 && unit <= 0x2069);
+}
+
+// What the user typed, fit to be repeated in a one-line message: unprintable
+// characters become '?', and it is cut short (never inside a surrogate pair).
+std::string Quoted(const std::u16string& typed) {
+    std::size_t shown = std::min(typed.size(), kQuotedUnits);
+    if (shown < typed.size() && shown > 0 && typed[shown - 1] >= 0xD800 &&
+        typed[shown - 1] <= 0xDBFF) {
+        --shown;
+    }
+    std::u16string printable = typed.substr(0, shown);
+    for (char16_t& unit : printable) {
+        if (IsUnprintable(unit)) unit = u'?';
+    }
+    const Bytes utf8 = ToUtf8(printable);
+    return "'" + std::string(utf8.begin(), utf8.end()) + (shown < typed.size() ? "...'" : "'");
 }
 
 CliParseResult Fail(const std::string& error) {
@@ -50,59 +71,58 @@ CliParseResult Fail(const std::string& error) {
     return result;
 }
 
-std::u16string WidenAscii(const std::string& text) {
-    // Non-ASCII bytes are mapped to a unit outside the punctuation range, so
-    // the symbol filter drops them just as it drops such characters typed in
-    // the Allowed field.
-    std::u16string wide;
-    for (unsigned char c : text) wide.push_back(c < 0x80 ? c : 0xFFFD);
-    return wide;
+bool StartsWith(const std::u16string& text, const char16_t* prefix) {
+    return text.rfind(prefix, 0) == 0;
 }
 
 }  // namespace
 
-CliParseResult ParseCliOptions(const std::vector<std::string>& arguments) {
+CliParseResult ParseCliOptions(const std::vector<std::u16string>& arguments) {
     CliParseResult result;
     CliOptions& options = result.options;
     bool symbolsGiven = false, noSymbolsGiven = false;
+    std::u16string symbolsTyped;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
-        std::string name = arguments[i];
-        std::string value;
+        std::u16string name = arguments[i];
+        std::u16string value;
         bool hasValue = false;
-        const auto equals = name.find('=');
-        if (name.rfind("--", 0) == 0 && equals != std::string::npos) {
+        const auto equals = name.find(u'=');
+        if (StartsWith(name, u"--") && equals != std::u16string::npos) {
             value = name.substr(equals + 1);
             name = name.substr(0, equals);
             hasValue = true;
         }
-        const bool takesValue = name == "--length" || name == "--symbols";
+        const bool takesValue = name == u"--length" || name == u"--symbols";
         if (!takesValue && hasValue) return Fail("option " + Quoted(name) + " takes no value");
         if (takesValue && !hasValue) {
             if (i + 1 >= arguments.size()) return Fail("option " + Quoted(name) + " needs a value");
             value = arguments[++i];
         }
 
-        if (name == "--length") {
-            if (!ParseLength(value, options.length) || options.length < 5 ||
-                options.length > 128) {
-                return Fail("the length must be a whole number from 5 to 128, not " + Quoted(value));
+        if (name == u"--length") {
+            if (!ParseLength(value, options.length) || options.length < kMinLength ||
+                options.length > kMaxLength) {
+                return Fail("the length must be a whole number from 5 to 128 in ASCII digits, "
+                            "not " +
+                            Quoted(value));
             }
-        } else if (name == "--symbols") {
-            options.symbols = FilterSymbols(WidenAscii(value));
+        } else if (name == u"--symbols") {
+            options.symbols = FilterSymbols(value);
+            symbolsTyped = value;
             symbolsGiven = true;
-        } else if (name == "--no-symbols") {
+        } else if (name == u"--no-symbols") {
             noSymbolsGiven = true;
-        } else if (name == "--no-numbers") {
+        } else if (name == u"--no-numbers") {
             options.numbers = false;
-        } else if (name == "--no-uppercase") {
+        } else if (name == u"--no-uppercase") {
             options.uppercase = false;
-        } else if (name == "--no-lowercase") {
+        } else if (name == u"--no-lowercase") {
             options.lowercase = false;
-        } else if (name == "--help" || name == "-h") {
+        } else if (name == u"--help" || name == u"-h") {
             options.showHelp = true;
-        } else if (name == "--version") {
+        } else if (name == u"--version") {
             options.showVersion = true;
-        } else if (name.rfind("-", 0) == 0) {
+        } else if (StartsWith(name, u"-")) {
             return Fail("unknown option " + Quoted(name));
         } else {
             // Not echoed: it may well be a keyword typed in the wrong place.
@@ -114,6 +134,12 @@ CliParseResult ParseCliOptions(const std::vector<std::string>& arguments) {
     if (noSymbolsGiven) options.symbols.clear();
     if (!options.uppercase && !options.lowercase) {
         return Fail("--no-uppercase and --no-lowercase exclude each other: one letter case stays on");
+    }
+    // Same password as the window with such an Allowed field, but not silently.
+    if (symbolsGiven && options.symbols.empty()) {
+        result.notice = "--symbols " + Quoted(symbolsTyped) +
+                        " holds no ASCII punctuation, so the password has no symbols; give "
+                        "punctuation characters, or --no-symbols to say so.";
     }
     return result;
 }

@@ -18,10 +18,16 @@ struct CliOptions {
 
 struct CliParseResult {
     bool ok = true;
-    std::string error;  // one line, for standard error, when !ok
+    // One line of UTF-8 for standard error: the error when !ok, else a
+    // notice about accepted options (or empty). Typed text in it is made
+    // printable.
+    std::string error;
+    std::string notice;
     CliOptions options;
 };
 
-CliParseResult ParseCliOptions(const std::vector<std::string>& arguments);
+// The arguments as UTF-16, as Windows hands them to wmain and as the window
+// holds its fields, so that each option means the same on every build.
+CliParseResult ParseCliOptions(const std::vector<std::u16string>& arguments);
 
 extern const char kCliUsage[];

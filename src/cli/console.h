@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "cli/keyword_input.h"
 
@@ -16,7 +17,15 @@ long ReadStandardInput(void* context, std::uint8_t* buffer, std::size_t size);
 // Writes all bytes to standard output, unbuffered for the same reason.
 bool WriteStandardOutput(const std::uint8_t* data, std::size_t size);
 
+// Writes one line of UTF-8 to standard error: as UTF-16 to a Windows
+// console, so that typed text repeated in a message shows as typed, and as
+// the bytes themselves anywhere else.
+void WriteErrorLine(const std::string& utf8);
+
 // Shows the prompt on standard error and reads one line from the terminal
 // with echo off. The terminal's settings come back on every path, including
-// Ctrl+C. The keyword arrives as UTF-8.
+// Ctrl+C; a stopped program (Ctrl+Z) gives the terminal echo back, and on
+// resuming asks again with echo off. The keyword arrives as UTF-8.
+// EndOfInput for the end-of-input keys at an empty prompt; TerminalLimit
+// for a line that filled the terminal's line buffer.
 LineStatus ReadHiddenKeyword(const char* prompt, Bytes& keyword);

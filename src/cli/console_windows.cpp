@@ -30,6 +30,27 @@ BOOL WINAPI RestoreOnControlEvent(DWORD) {
 
 }  // namespace
 
+void WriteErrorLine(const std::string& utf8) {
+    const HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
+    const std::string line = utf8 + "\n";
+    DWORD mode = 0;
+    if (GetConsoleMode(error, &mode)) {
+        const int units =
+            MultiByteToWideChar(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), nullptr, 0);
+        if (units > 0) {
+            std::wstring wide(static_cast<std::size_t>(units), L'\0');
+            MultiByteToWideChar(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), &wide[0],
+                                units);
+            DWORD written = 0;
+            WriteConsoleW(error, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
+            return;
+        }
+    }
+    std::fflush(stderr);
+    DWORD written = 0;
+    WriteFile(error, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+}
+
 bool StandardInputIsTerminal() {
     DWORD mode = 0;
     return GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) != 0;
@@ -70,8 +91,10 @@ LineStatus ReadHiddenKeyword(const char* prompt, Bytes& keyword) {
 
     // The console hands over UTF-16; it becomes UTF-8 exactly as the Windows
     // program converts the keyword edits.
+    // Room for one unit past the limit, so that an over-long keyword is
+    // refused by the keyword rules rather than cut here.
     std::u16string typed;
-    typed.reserve(kMaxKeywordBytes);
+    typed.reserve(kMaxKeywordUnits + 1);
     LineStatus status = LineStatus::Ok;
     wchar_t chunk[256];
     for (;;) {
@@ -89,7 +112,7 @@ LineStatus ReadHiddenKeyword(const char* prompt, Bytes& keyword) {
             if (chunk[i] == L'\n') {
                 lineEnded = true;
             } else if (chunk[i] != L'\r') {
-                if (typed.size() == typed.capacity()) {
+                if (typed.size() > kMaxKeywordUnits) {
                     status = LineStatus::TooLong;
                     lineEnded = true;
                 } else {
@@ -100,6 +123,10 @@ LineStatus ReadHiddenKeyword(const char* prompt, Bytes& keyword) {
         if (lineEnded) break;
     }
     SecureWipe(chunk, sizeof chunk);
+    // Ctrl+Z then Enter is the console's end-of-input key: it arrives as a
+    // line holding U+001A alone, and at an empty prompt ends the program
+    // just as Ctrl+D does on a terminal.
+    if (status == LineStatus::Ok && typed == u"\x1a") status = LineStatus::EndOfInput;
 
     RestoreConsole();
     SetConsoleCtrlHandler(RestoreOnControlEvent, FALSE);

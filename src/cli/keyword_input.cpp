@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-const char kKeywordsRequiredText[] = "Both Keyword 1 and Keyword 2 are required.";
-
 namespace {
 
 // Appends without ever letting the vector reallocate behind our back: a
@@ -65,61 +63,65 @@ LineStatus ReadKeywordLine(LineReader& reader, Bytes& line) {
     }
 }
 
-bool IsValidUtf8(const Bytes& text) {
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const std::uint8_t lead = text[i];
-        std::size_t extra;
-        char32_t cp, minimum;
-        if (lead < 0x80) {
-            ++i;
-            continue;
-        } else if ((lead & 0xE0) == 0xC0) {
-            extra = 1, cp = lead & 0x1F, minimum = 0x80;
-        } else if ((lead & 0xF0) == 0xE0) {
-            extra = 2, cp = lead & 0x0F, minimum = 0x800;
-        } else if ((lead & 0xF8) == 0xF0) {
-            extra = 3, cp = lead & 0x07, minimum = 0x10000;
-        } else {
-            return false;
-        }
-        if (text.size() - i <= extra) return false;
-        for (std::size_t k = 1; k <= extra; ++k) {
-            if ((text[i + k] & 0xC0) != 0x80) return false;
-            cp = (cp << 6) | (text[i + k] & 0x3F);
-        }
-        if (cp < minimum || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
-        i += extra + 1;
-    }
-    return true;
+namespace {
+
+// Windows Notepad and other editors start UTF-8 files with a byte-order
+// mark. It says how the text is encoded and is not part of keyword 1; the
+// window could never receive it as typed text.
+void RemoveByteOrderMark(Bytes& keyword) {
+    static const std::uint8_t kMark[] = {0xEF, 0xBB, 0xBF};
+    if (keyword.size() < 3 || !std::equal(kMark, kMark + 3, keyword.begin())) return;
+    std::copy(keyword.begin() + 3, keyword.end(), keyword.begin());
+    SecureWipe(keyword.data() + keyword.size() - 3, 3);
+    keyword.resize(keyword.size() - 3);
 }
+
+}  // namespace
 
 bool CheckKeywords(const KeywordPair& keywords, std::string& error) {
     if (keywords.keyword1.empty() || keywords.keyword2.empty()) {
         error = kKeywordsRequiredText;
         return false;
     }
-    if (!IsValidUtf8(keywords.keyword1) || !IsValidUtf8(keywords.keyword2)) {
-        error = "The keywords must be UTF-8 text; this input is not.";
-        return false;
+    const Bytes* checked[] = {&keywords.keyword1, &keywords.keyword2};
+    for (int k = 0; k < 2; ++k) {
+        const KeywordFault fault = CheckKeyword(*checked[k]);
+        if (fault != KeywordFault::None) {
+            error = KeywordFaultText(fault, k + 1);
+            return false;
+        }
     }
     return true;
+}
+
+std::string LineStatusText(LineStatus status, int keywordNumber, bool fromTerminal) {
+    const std::string keyword = "Keyword " + std::to_string(keywordNumber);
+    switch (status) {
+        case LineStatus::Ok:
+        case LineStatus::EndOfInput:
+            return {};
+        case LineStatus::TooLong:
+            return KeywordFaultText(KeywordFault::TooLong, keywordNumber);
+        case LineStatus::TerminalLimit:
+            return keyword + " filled the terminal's line limit, which may have cut it; " +
+                   "pipe the keywords to standard input instead.";
+        case LineStatus::ReadError:
+            return fromTerminal ? "Could not read the keywords from the terminal."
+                                : "Could not read the keywords from standard input.";
+    }
+    return {};
 }
 
 bool ReadKeywordsFromLines(LineReader& reader, KeywordPair& keywords, std::string& error) {
     Bytes* targets[] = {&keywords.keyword1, &keywords.keyword2};
     for (int k = 0; k < 2; ++k) {
-        switch (ReadKeywordLine(reader, *targets[k])) {
-            case LineStatus::Ok:
-            case LineStatus::EndOfInput:  // a missing line is an empty keyword
-                break;
-            case LineStatus::TooLong:
-                error = "Keyword " + std::to_string(k + 1) + " is longer than 1 MiB.";
-                return false;
-            case LineStatus::ReadError:
-                error = "Could not read the keywords from standard input.";
-                return false;
+        const LineStatus status = ReadKeywordLine(reader, *targets[k]);
+        // A missing line is an empty keyword.
+        if (status != LineStatus::Ok && status != LineStatus::EndOfInput) {
+            error = LineStatusText(status, k + 1, false);
+            return false;
         }
     }
+    RemoveByteOrderMark(keywords.keyword1);
     return CheckKeywords(keywords, error);
 }

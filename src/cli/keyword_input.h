@@ -1,6 +1,7 @@
 // Reading the two keywords from standard input when it is not a terminal:
 // keyword 1 is the first line, keyword 2 the second, as UTF-8. Only the line
-// ending ("\n" or "\r\n") is removed; every other byte is kept.
+// ending ("\n" or "\r\n") is removed, and one byte-order mark at the very
+// start of the input; every other byte is kept.
 #pragma once
 
 #include <cstddef>
@@ -8,10 +9,13 @@
 #include <string>
 
 #include "crypto/crypto.h"
+#include "derivation/keyword_rules.h"
 
-// Longest keyword accepted, in bytes; beyond it the input is refused rather
-// than held in memory without bound.
-constexpr std::size_t kMaxKeywordBytes = 1 << 20;
+// Longest line the reader holds, in bytes: enough for a keyword of
+// kMaxKeywordUnits characters in any script (at most three bytes per UTF-16
+// unit) and a byte-order mark, so that the keyword rules, not the reader,
+// decide. A longer line is refused rather than held without bound.
+constexpr std::size_t kMaxKeywordBytes = 4 * kMaxKeywordUnits;
 
 // Where the bytes come from: returns the count read, 0 at the end, -1 on error.
 using ByteSource = long (*)(void* context, std::uint8_t* buffer, std::size_t size);
@@ -28,16 +32,14 @@ struct LineReader {
     ~LineReader() { SecureWipe(buffer, sizeof buffer); }
 };
 
-enum class LineStatus { Ok, EndOfInput, TooLong, ReadError };
+// TerminalLimit: a typed line that filled the terminal's line buffer, which
+// drops what does not fit.
+enum class LineStatus { Ok, EndOfInput, TooLong, TerminalLimit, ReadError };
 
 // Reads one line without its ending into `line` (whose old content is wiped).
 // EndOfInput only when nothing at all was left; a last line without an
 // ending is a line.
 LineStatus ReadKeywordLine(LineReader& reader, Bytes& line);
-
-// Well-formed UTF-8 as the Windows program can produce it: shortest forms,
-// no encoded surrogates, nothing above U+10FFFF.
-bool IsValidUtf8(const Bytes& text);
 
 struct KeywordPair {
     Bytes keyword1;
@@ -52,7 +54,10 @@ struct KeywordPair {
 // message for standard error.
 bool ReadKeywordsFromLines(LineReader& reader, KeywordPair& keywords, std::string& error);
 
-// Checks keywords however they were read: both present, valid UTF-8.
+// Checks keywords however they were read, by the rules the window applies
+// too: both present, valid UTF-8, no NUL, within the length limit.
 bool CheckKeywords(const KeywordPair& keywords, std::string& error);
 
-extern const char kKeywordsRequiredText[];
+// The message for a keyword that could not be read; empty for Ok and for
+// EndOfInput, which is no fault of the keyword.
+std::string LineStatusText(LineStatus status, int keywordNumber, bool fromTerminal);

@@ -55,6 +55,12 @@ TEST(KeywordInputTest, TwoLinesWithOnlyTheLineEndingRemoved) {
         {"a\rb\nc\r\r\n", "a\rb", "c\r"},  // only the final \r\n is an ending
         {"alpha\nbeta\nthird line ignored\n", "alpha", "beta"},
         {"M\xc3\xbcnchen\n\xf0\x9f\x94\x91\n", "M\xc3\xbcnchen", "\xf0\x9f\x94\x91"},
+        // One byte-order mark at the very start is an encoding marker, as
+        // Notepad writes it; anywhere else U+FEFF is a character.
+        {"\xef\xbb\xbf" "alpha\r\nbeta\r\n", "alpha", "beta"},
+        {"\xef\xbb\xbf\xef\xbb\xbf" "alpha\nbeta\n", "\xef\xbb\xbf" "alpha", "beta"},
+        {"alpha\n\xef\xbb\xbf" "beta\n", "alpha", "\xef\xbb\xbf" "beta"},
+        {"al\xef\xbb\xbfpha\nbeta\n", "al\xef\xbb\xbfpha", "beta"},
     };
     for (const Case& c : cases) {
         // Chunk boundaries must not matter, including one between \r and \n.
@@ -72,7 +78,9 @@ TEST(KeywordInputTest, RefusedInput) {
         std::string input, error;
     };
     const std::string required = "Both Keyword 1 and Keyword 2 are required.";
-    const std::string notUtf8 = "The keywords must be UTF-8 text; this input is not.";
+    const std::string notUtf8 = KeywordFaultText(KeywordFault::NotUtf8, 1);
+    const std::string notUtf8Second = KeywordFaultText(KeywordFault::NotUtf8, 2);
+    const std::string nul = std::string(1, '\0');
     const Case cases[] = {
         {"", required},
         {"alpha\n", required},
@@ -80,12 +88,18 @@ TEST(KeywordInputTest, RefusedInput) {
         {"\nbeta\n", required},
         {"alpha\n\n", required},
         {"alpha\n\r\n", required},
-        {"caf\xe9\nbeta\n", notUtf8},           // Latin-1, not UTF-8
-        {"alpha\n\xed\xa0\x80\n", notUtf8},     // an encoded surrogate
-        {"\xc0\xaf\nbeta\n", notUtf8},          // overlong '/'
-        {"\xf4\x90\x80\x80\nbeta\n", notUtf8},  // above U+10FFFF
-        {"alpha\n\xe2\x82\n", notUtf8},         // cut short
-        {std::string(kMaxKeywordBytes + 1, 'k') + "\nbeta\n", "Keyword 1 is longer than 1 MiB."},
+        {"\xef\xbb\xbf\nbeta\n", required},  // the mark alone is no keyword
+        {"caf\xe9\nbeta\n", notUtf8},                 // Latin-1, not UTF-8
+        {"alpha\n\xed\xa0\x80\n", notUtf8Second},     // an encoded surrogate
+        {"\xc0\xaf\nbeta\n", notUtf8},                // overlong '/'
+        {"\xf4\x90\x80\x80\nbeta\n", notUtf8},        // above U+10FFFF
+        {"alpha\n\xe2\x82\n", notUtf8Second},         // cut short
+        {"\xef\xbb\nbeta\n", notUtf8},                // half a byte-order mark
+        // A zero would run into the separator of the two keywords.
+        {"a" + nul + "b\nc\n", KeywordFaultText(KeywordFault::HoldsNul, 1)},
+        {"a\nb" + nul + "c\n", KeywordFaultText(KeywordFault::HoldsNul, 2)},
+        {std::string(kMaxKeywordBytes + 2, 'k') + "\nbeta\n",
+         KeywordFaultText(KeywordFault::TooLong, 1)},
     };
     for (const Case& c : cases) {
         const ReadOutcome outcome = ReadAll(c.input, 4096);
@@ -100,32 +114,26 @@ TEST(KeywordInputTest, ReadErrorIsNotMistakenForInput) {
     EXPECT_EQ(outcome.error, "Could not read the keywords from standard input.");
 }
 
-TEST(KeywordInputTest, LongestAcceptedKeywordWhateverTheLineEnding) {
-    const std::string longest(kMaxKeywordBytes, 'k');
+TEST(KeywordInputTest, LongestAcceptedKeywordWhateverTheLineEndingOrMark) {
+    // The limit counts UTF-16 units, as the window's edit does: 30000
+    // letters, or 15000 four-byte characters, each a surrogate pair there.
+    const std::string mark = "\xef\xbb\xbf";
+    std::string keys;
+    for (int i = 0; i < 15000; ++i) keys += "\xf0\x9f\x94\x91";
+    const std::string letters(30000, 'k');
+    const std::string tooLong = KeywordFaultText(KeywordFault::TooLong, 2);
     for (const std::string ending : {"\n", "\r\n", ""}) {
-        const ReadOutcome outcome = ReadAll("alpha\n" + longest + ending, 4096);
-        ASSERT_TRUE(outcome.ok) << outcome.error;
-        EXPECT_EQ(outcome.keyword2.size(), kMaxKeywordBytes);
-        const ReadOutcome tooLong = ReadAll("alpha\n" + longest + "k" + ending, 4096);
-        EXPECT_EQ(tooLong.error, "Keyword 2 is longer than 1 MiB.");
+        for (const std::string& longest : {letters, keys}) {
+            const ReadOutcome outcome = ReadAll(mark + "alpha\n" + longest + ending, 4096);
+            ASSERT_TRUE(outcome.ok) << outcome.error;
+            EXPECT_EQ(outcome.keyword2, longest);
+            EXPECT_EQ(ReadAll("alpha\n" + longest + "k" + ending, 4096).error, tooLong);
+        }
     }
-}
-
-TEST(IsValidUtf8Test, AcceptsExactlyWhatWindowsConversionCanProduce) {
-    struct Case {
-        std::string hex;
-        bool valid;
-    };
-    const Case cases[] = {
-        {"", true},          {"41", true},           {"c3a9", true},       {"e282ac", true},
-        {"efbfbd", true},    {"f09f9491", true},     {"f48fbfbf", true},   {"efbfbf", true},
-        {"80", false},       {"c3", false},          {"c328", false},      {"c0af", false},
-        {"e080af", false},   {"eda080", false},      {"edbfbf", false},    {"f08f bfbf", false},
-        {"f4908080", false}, {"f8888080 80", false}, {"ff", false},        {"fe", false},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(IsValidUtf8(FromHex(c.hex)), c.valid) << c.hex;
-    }
+    // The mark does not count towards keyword 1's length.
+    const ReadOutcome marked = ReadAll(mark + letters + "\nbeta\n", 4096);
+    ASSERT_TRUE(marked.ok) << marked.error;
+    EXPECT_EQ(marked.keyword1, letters);
 }
 
 }  // namespace

@@ -1,15 +1,16 @@
 // tarnwell-cli: the command-line companion of Tarnwell Password Generator.
 // Same keywords and settings, same password, on Linux and on Windows.
 #include <cstdio>
+#include <new>
 #include <string>
 #include <vector>
 
 #include "cli/cli_options.h"
 #include "cli/console.h"
 #include "cli/keyword_input.h"
+#include "cli/program.h"
 #include "derivation/generation_request.h"
 #include "derivation/password_generator.h"
-#include "platform/system_library.h"
 
 namespace {
 
@@ -27,12 +28,10 @@ bool ReadKeywords(KeywordPair& keywords, std::string& error) {
     Bytes* targets[] = {&keywords.keyword1, &keywords.keyword2};
     for (int k = 0; k < 2; ++k) {
         const LineStatus status = ReadHiddenKeyword(prompts[k], *targets[k]);
-        if (status == LineStatus::TooLong) {
-            error = "Keyword " + std::to_string(k + 1) + " is longer than 1 MiB.";
-            return false;
-        }
-        if (status == LineStatus::ReadError) {
-            error = "Could not read the keywords from the terminal.";
+        // Ctrl+D (Ctrl+Z on Windows) at an empty prompt: the user is leaving,
+        // with no message; `error` stays empty.
+        if (status != LineStatus::Ok) {
+            error = LineStatusText(status, k + 1, true);
             return false;
         }
     }
@@ -48,7 +47,7 @@ int Run(const CliOptions& options) {
     KeywordPair keywords;
     std::string error;
     if (!ReadKeywords(keywords, error)) {
-        std::fprintf(stderr, "%s\n", error.c_str());
+        if (!error.empty()) WriteErrorLine(error);
         return kExitFailure;
     }
     const double bits = EstimateEntropyBits(options.length, options.numbers, options.uppercase,
@@ -59,9 +58,9 @@ int Run(const CliOptions& options) {
                                       options.lowercase);
     CloseCryptoProviders();
     // The report has already gone to standard error.
-    const bool sound = IsCryptoFailureReportPending() && !password.empty();
+    const bool succeeded = IsCryptoFailureReportPending() && !password.empty();
     bool written = false;
-    if (sound) {
+    if (succeeded) {
         // Written apart from the newline: appending it could move the buffer
         // and leave an unwiped copy of the password behind.
         static const std::uint8_t kNewline = '\n';
@@ -69,7 +68,7 @@ int Run(const CliOptions& options) {
                   WriteStandardOutput(&kNewline, 1);
     }
     SecureWipeContents(password);
-    if (!sound) return kExitFailure;
+    if (!succeeded) return kExitFailure;
     if (!written) {
         std::fprintf(stderr, "Could not write the password to standard output.\n");
         return kExitFailure;
@@ -80,20 +79,27 @@ int Run(const CliOptions& options) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    RestrictLibrarySearchToSystem();
-    const CliParseResult parsed = ParseCliOptions(std::vector<std::string>(argv + 1, argv + argc));
-    if (!parsed.ok) {
-        std::fprintf(stderr, "tarnwell-cli: %s (see tarnwell-cli --help)\n", parsed.error.c_str());
-        return kExitUsage;
+int RunProgram(const std::vector<std::u16string>& arguments) {
+    // Not caught anywhere else: a failed allocation ends the program with a
+    // message, and the keyword holders wipe themselves on the way out.
+    try {
+        const CliParseResult parsed = ParseCliOptions(arguments);
+        if (!parsed.ok) {
+            WriteErrorLine("tarnwell-cli: " + parsed.error + " (see tarnwell-cli --help)");
+            return kExitUsage;
+        }
+        if (parsed.options.showHelp) {
+            std::fputs(kCliUsage, stdout);
+            return 0;
+        }
+        if (parsed.options.showVersion) {
+            std::printf("%s\n", kVersion);
+            return 0;
+        }
+        if (!parsed.notice.empty()) WriteErrorLine("tarnwell-cli: " + parsed.notice);
+        return Run(parsed.options);
+    } catch (const std::bad_alloc&) {
+        std::fputs("tarnwell-cli: out of memory; close other programs and try again.\n", stderr);
+        return kExitFailure;
     }
-    if (parsed.options.showHelp) {
-        std::fputs(kCliUsage, stdout);
-        return 0;
-    }
-    if (parsed.options.showVersion) {
-        std::printf("%s\n", kVersion);
-        return 0;
-    }
-    return Run(parsed.options);
 }

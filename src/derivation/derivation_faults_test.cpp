@@ -117,10 +117,33 @@ TEST_F(DerivationFaultsTest, HkdfBeyondTheCounterIsAFailureNotAWrappedCounter) {
     EXPECT_EQ(CryptoCallCount(CryptoOperation::Hmac), 0);
 }
 
-TEST_F(DerivationFaultsTest, EmptyPoolOrNoLengthMakesNoCryptographicCall) {
-    EXPECT_TRUE(GeneratePassword(keyword1_, keyword2_, 12, "", false, false, false).empty());
-    EXPECT_TRUE(GeneratePassword(keyword1_, keyword2_, 0, "!", true, true, true).empty());
-    EXPECT_TRUE(GeneratePassword(keyword1_, keyword2_, -3, "!", true, true, true).empty());
+TEST_F(DerivationFaultsTest, WhatTheGeneratorCannotServeMakesNoCryptographicCall) {
+    // Draw picks from one byte, so above 256 positions or 256 pool
+    // characters it could only ever give 0: a password that looks sound but
+    // is barely shuffled. Such requests are refused like an empty pool.
+    std::string pool256;
+    for (int i = 0; i < 256; ++i) pool256.push_back(static_cast<char>(i));
+    struct Case {
+        const char* name;
+        std::int32_t length;
+        std::string symbols;
+        bool numbers, uppercase, lowercase;
+    };
+    const Case cases[] = {
+        {"empty pool", 12, "", false, false, false},
+        {"length 0", 0, "!", true, true, true},
+        {"negative length", -3, "!", true, true, true},
+        {"length 257", 257, "!", true, true, true},
+        {"largest int length", 2147483647, "!", true, true, true},
+        {"pool 257", 12, pool256.substr(0, 195), true, true, true},  // 62 + 195
+        {"pool 257 of symbols", 12, pool256 + "!", false, false, false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_TRUE(GeneratePassword(keyword1_, keyword2_, c.length, c.symbols, c.numbers,
+                                     c.uppercase, c.lowercase)
+                        .empty())
+            << c.name;
+    }
     for (auto operation : {CryptoOperation::Digest, CryptoOperation::Hmac, CryptoOperation::Pbkdf2}) {
         EXPECT_EQ(CryptoCallCount(operation), 0);
     }

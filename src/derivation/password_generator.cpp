@@ -21,11 +21,26 @@ std::size_t Draw(const Bytes& material, std::size_t& cursor, std::size_t n) {
     return 0;
 }
 
+namespace {
+
+bool CanServe(std::int32_t length, std::size_t combinedSize) {
+    return length > 0 && static_cast<std::size_t>(length) <= kMaxDrawRange && combinedSize > 0 &&
+           combinedSize <= kMaxDrawRange;
+}
+
+std::size_t CombinedSize(const std::vector<std::string>& classPools) {
+    std::size_t size = 0;
+    for (const std::string& pool : classPools) size += pool.size();
+    return size;
+}
+
+}  // namespace
+
 Bytes SelectCharacters(const Bytes& material, std::int32_t length,
                        const std::vector<std::string>& classPools) {
     std::string combined;
     for (const std::string& pool : classPools) combined += pool;
-    if (combined.empty() || length <= 0) return {};
+    if (!CanServe(length, combined.size())) return {};
 
     const auto size = static_cast<std::size_t>(length);
     Bytes output;
@@ -50,7 +65,7 @@ Bytes GeneratePassword(const Bytes& keyword1, const Bytes& keyword2, std::int32_
                        const std::string& symbols, bool numbers, bool uppercase,
                        bool lowercase) {
     const std::vector<std::string> pools = BuildClassPools(symbols, numbers, uppercase, lowercase);
-    if (pools.empty() || length <= 0) return {};
+    if (!CanServe(length, CombinedSize(pools))) return {};
 
     Bytes material = DeriveMaterial(keyword1, keyword2, length);
     Bytes password = SelectCharacters(material, length, pools);

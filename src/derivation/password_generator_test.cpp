@@ -87,4 +87,16 @@ TEST(SelectCharactersTest, LengthOneTakesTheFirstClassWithoutShuffle) {
     EXPECT_EQ(AsText(SelectCharacters(Bytes{2, 0, 0}, 1, pools)), "C");
 }
 
+TEST(SelectCharactersTest, ServesUpTo256PositionsAndPoolCharacters) {
+    // Every byte is accepted for a range of 256, so all-zero material gives
+    // index 0 everywhere; one more position or pool character is refused.
+    std::string symbols256;
+    for (int i = 0; i < 256; ++i) symbols256.push_back(static_cast<char>(i));
+    const Bytes zeros(2048, 0);
+    EXPECT_EQ(SelectCharacters(zeros, 256, BuildClassPools("#", false, false, true)).size(), 256u);
+    EXPECT_TRUE(SelectCharacters(zeros, 257, BuildClassPools("#", false, false, true)).empty());
+    EXPECT_EQ(SelectCharacters(zeros, 12, {symbols256}).size(), 12u);
+    EXPECT_TRUE(SelectCharacters(zeros, 12, {symbols256, "!"}).empty());
+}
+
 }  // namespace

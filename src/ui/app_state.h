@@ -30,6 +30,9 @@ struct AppState {
     // clicked again while one is under way; that click must not start a
     // nested generation.
     bool generationRunning = false;
+    // Per keyword edit: the user has been told that a paste was cut at the
+    // length limit, and is not told again until the text is shorter.
+    bool keywordCutNoticeShown[2] = {false, false};
 };
 
 extern AppState g_app;

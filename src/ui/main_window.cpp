@@ -8,6 +8,7 @@
 
 #include "crypto/crypto.h"
 #include "derivation/generation_request.h"
+#include "derivation/keyword_rules.h"
 #include "derivation/password_generator.h"
 #include "ui/app_state.h"
 #include "ui/ui_ids.h"
@@ -17,6 +18,10 @@ namespace {
 constexpr DWORD kEditStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL;
 constexpr DWORD kLabelStyle = WS_CHILD | WS_VISIBLE;
 constexpr DWORD kCheckBoxStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX;
+
+// Posted by a keyword edit's EN_MAXTEXT, so that the notice box opens after
+// the edit has finished the paste it cut; wParam is the edit's id.
+constexpr UINT WM_APP_KEYWORD_CUT = WM_APP + 1;
 
 struct ControlLayout {
     const wchar_t* className;
@@ -106,6 +111,40 @@ void CreateMenuBar(HWND window) {
     SetMenu(window, menuBar);
 }
 
+// The edits' own default is no dependable bound (Windows documents 32767
+// characters, Wine keeps 30000), so the keyword limit is set explicitly.
+void LimitKeywordEdits(HWND window) {
+    for (int id : {IDC_KEYWORD1, IDC_KEYWORD2}) {
+        SendMessageW(Control(window, id), EM_SETLIMITTEXT, kMaxKeywordUnits, 0);
+    }
+}
+
+int KeywordIndex(int editId) { return editId == IDC_KEYWORD1 ? 0 : 1; }
+
+// EN_MAXTEXT: the edit dropped what did not fit. Said once per edit, until
+// its text is shorter than the limit again (EN_CHANGE).
+void OnKeywordEditNotification(HWND window, int editId, WORD code) {
+    bool& shown = g_app.keywordCutNoticeShown[KeywordIndex(editId)];
+    if (code == EN_MAXTEXT && !shown) {
+        shown = true;
+        PostMessageW(window, WM_APP_KEYWORD_CUT, static_cast<WPARAM>(editId), 0);
+    } else if (code == EN_CHANGE &&
+               static_cast<std::size_t>(GetWindowTextLengthW(Control(window, editId))) <
+                   kMaxKeywordUnits) {
+        shown = false;
+    }
+}
+
+LRESULT OnKeywordCut(HWND window, WPARAM editId) {
+    const int keywordNumber = KeywordIndex(static_cast<int>(editId)) + 1;
+    const std::wstring text = L"Keyword " + std::to_wstring(keywordNumber) + L" was cut to " +
+                              std::to_wstring(kMaxKeywordUnits) +
+                              L" characters, the longest a keyword can be. Check it, or use a "
+                              L"shorter keyword.";
+    MessageBoxW(window, text.c_str(), kAppTitle, MB_ICONWARNING);
+    return 0;
+}
+
 LRESULT OnCreate(HWND window) {
     g_app.mainWindow = window;
     CreateMenuBar(window);
@@ -128,13 +167,35 @@ LRESULT OnCreate(HWND window) {
         SendMessageW(Control(window, id), WM_SETFONT, reinterpret_cast<WPARAM>(g_app.uiFont),
                      TRUE);
     }
+    LimitKeywordEdits(window);
     return 0;
 }
 
-void ShowMissingKeywordWarning(HWND window, bool keyword1Missing) {
-    MessageBoxW(window, L"Both Keyword 1 and Keyword 2 are required.", kAppTitle,
+// The warning box of a refused keyword, then the caret in that keyword.
+void ShowKeywordWarning(HWND window, const std::string& text, int editId) {
+    MessageBoxW(window, Utf8ToWide(Bytes(text.begin(), text.end())).c_str(), kAppTitle,
                 MB_ICONWARNING);
-    SetFocus(Control(window, keyword1Missing ? IDC_KEYWORD1 : IDC_KEYWORD2));
+    SetFocus(Control(window, editId));
+}
+
+// A keyword can still exceed the limit when a program sets it with
+// WM_SETTEXT, which the edit's limit does not cover; no generation runs from
+// it, as none could from the command-line program.
+bool KeywordsKeepTheRules(HWND window, const GenerationRequest& request) {
+    const std::u16string* keywords[] = {&request.keyword1, &request.keyword2};
+    for (int k = 0; k < 2; ++k) {
+        const KeywordFault fault = CheckKeyword(*keywords[k]);
+        if (fault == KeywordFault::None) continue;
+        ShowKeywordWarning(window, KeywordFaultText(fault, k + 1),
+                           k == 0 ? IDC_KEYWORD1 : IDC_KEYWORD2);
+        return false;
+    }
+    return true;
+}
+
+void ShowMissingKeywordWarning(HWND window, bool keyword1Missing) {
+    ShowKeywordWarning(window, kKeywordsRequiredText,
+                       keyword1Missing ? IDC_KEYWORD1 : IDC_KEYWORD2);
 }
 
 // Hands a finished password to a new result window; the main window stays
@@ -165,6 +226,7 @@ void RunGeneration(HWND window) {
         ShowMissingKeywordWarning(window, request.keyword1.empty());
         return;
     }
+    if (!KeywordsKeepTheRules(window, request)) return;
 
     Bytes keyword1 = ToUtf8(request.keyword1);
     Bytes keyword2 = ToUtf8(request.keyword2);
@@ -227,6 +289,10 @@ LRESULT OnCommand(HWND window, WPARAM wParam, LPARAM lParam) {
             return 0;
         case IDC_GENERATE:
             if (clicked) OnGenerate(window);
+            return 0;
+        case IDC_KEYWORD1:
+        case IDC_KEYWORD2:
+            OnKeywordEditNotification(window, id, HIWORD(wParam));
             return 0;
         case IDM_EXIT:
             if (clicked) PostMessageW(window, WM_CLOSE, 0, 0);
@@ -296,6 +362,8 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
             return OnHorizontalScroll(window, lParam);
         case WM_TIMER:
             return OnTimer(wParam);
+        case WM_APP_KEYWORD_CUT:
+            return OnKeywordCut(window, wParam);
         case WM_CLOSE:
             DestroyWindow(window);
             return 0;

@@ -55,6 +55,7 @@ TEST(CliSecretsInMemoryTest, KeywordBuffersAreWipedBeforeRelease) {
     const Bytes short1 = MakeKeyword(40, 1), short2 = MakeKeyword(27, 2);
     const Bytes long1 = MakeKeyword(10000, 3), long2 = MakeKeyword(6000, 4);
     const Bytes tooLong = MakeKeyword(kMaxKeywordBytes + 100, 5);
+    const Bytes overLimit = MakeKeyword(kMaxKeywordUnits + 1, 6);
     struct Case {
         const char* name;
         Bytes keyword1, keyword2;  // what the input holds
@@ -77,8 +78,13 @@ TEST(CliSecretsInMemoryTest, KeywordBuffersAreWipedBeforeRelease) {
          Join({short1, Text("\xff\n"), short2, Text("\n")}), 0, false, false},
         {"refused: read error in keyword 2", short1, short2,
          Join({short1, Text("\n"), short2}), 5, true, false},
-        {"refused: keyword 1 longer than 1 MiB", tooLong, short2,
+        // The byte-order mark is removed by moving the keyword in place.
+        {"byte-order mark removed", short1, short2,
+         Join({Text("\xef\xbb\xbf"), short1, Text("\n"), short2, Text("\n")}), 7, false, true},
+        {"refused: keyword 1 longer than the reader holds", tooLong, short2,
          Join({tooLong, Text("\n"), short2, Text("\n")}), 0, false, false},
+        {"refused: keyword 1 read whole, but over the limit", overLimit, short2,
+         Join({overLimit, Text("\n"), short2, Text("\n")}), 0, false, false},
     };
     for (const Case& c : cases) {
         // Any leaked run of 47 bytes or more holds one of these windows.

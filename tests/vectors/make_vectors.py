@@ -1,10 +1,13 @@
 #!/usr/bin/env python3
 """Writes passwords.tsv: end-to-end password vectors computed independently of
-the C++ code, with nothing but Python's hashlib and hmac.
+the C++ code, with nothing but Python's hashlib and hmac; and inputs.tsv: the
+command-line program's input rules as rows of options and piped input with
+the expected password or refusal, the same for every build.
 
 Rerun from the repository root with
     python3 tests/vectors/make_vectors.py > tests/vectors/passwords.tsv
-The file must not change: every row is a password that users rely on.
+    python3 tests/vectors/make_vectors.py inputs > tests/vectors/inputs.tsv
+passwords.tsv must not change: every row is a password that users rely on.
 """
 import hashlib
 import hmac
@@ -99,8 +102,112 @@ CASES += [
 ]
 
 
+def filter_symbols(allowed: str) -> str:
+    """The Allowed field's rule: ASCII punctuation only, each once, in order."""
+    kept = ""
+    for c in allowed:
+        if 33 <= ord(c) <= 126 and not c.isalnum() and c not in kept:
+            kept += c
+    return kept
+
+
+MARK = "\ufeff"
+DEFAULT_SYMBOLS = "!@#$%*-_"
+
+# name, arguments, keyword 1, keyword 2 (as piped, one line each), and the
+# expected outcome: ("password", length, classes, symbols, stderr part) with
+# the keywords as they must reach the derivation, or ("refused", exit code,
+# stderr part). Rows whose keywords are longer than 64 bytes are the slow
+# ones under Wine until long PBKDF2 secrets are hashed first.
+INPUT_CASES = [
+    ("mark-removed", [], MARK + "correct horse", "battery staple",
+     ("password", "correct horse", "battery staple", 12, "lun", DEFAULT_SYMBOLS, "")),
+    ("one-mark-removed", [], MARK + MARK + "alpha", "beta",
+     ("password", MARK + "alpha", "beta", 12, "lun", DEFAULT_SYMBOLS, "")),
+    ("mark-in-keyword-2-kept", [], "alpha", MARK + "beta",
+     ("password", "alpha", MARK + "beta", 12, "lun", DEFAULT_SYMBOLS, "")),
+    ("nul-in-keyword-1", [], "a\0b", "c", ("refused", 1, "Keyword 1 holds a NUL")),
+    ("nul-in-keyword-2", [], "a", "b\0c", ("refused", 1, "Keyword 2 holds a NUL")),
+    ("symbols-full-width", ["--symbols", "\uff01#"], "alpha", "beta",
+     ("password", "alpha", "beta", 12, "lun", "#", "")),
+    ("symbols-check-mark", ["--symbols=\u2713!"], "alpha", "beta",
+     ("password", "alpha", "beta", 12, "lun", "!", "")),
+    ("symbols-accented", ["--symbols", "\u00e0@\u00e9"], "alpha", "beta",
+     ("password", "alpha", "beta", 12, "lun", "@", "")),
+    ("symbols-double-exclamation", ["--symbols", "\u203c#"], "alpha", "beta",
+     ("password", "alpha", "beta", 12, "lun", "#", "")),
+    ("symbols-filtered-to-nothing", ["--symbols", "\u2713\uff01"], "alpha", "beta",
+     ("password", "alpha", "beta", 12, "lun", "", "no ASCII punctuation")),
+    ("length-full-width-digits", ["--length", "\uff11\uff12"], "alpha", "beta",
+     ("refused", 2, "ASCII digits")),
+    ("length-arabic-indic-digits", ["--length=\u0661\u0662"], "alpha", "beta",
+     ("refused", 2, "ASCII digits")),
+    ("keyword-at-limit-after-mark", [], MARK + "k" * 30000, "beta",
+     ("password", "k" * 30000, "beta", 12, "lun", DEFAULT_SYMBOLS, "")),
+    ("keyword-at-limit-in-pairs", [], "alpha", "\U0001F511" * 15000,
+     ("password", "alpha", "\U0001F511" * 15000, 12, "lun", DEFAULT_SYMBOLS, "")),
+    ("keyword-past-limit", [], "k" * 30001, "beta", ("refused", 1, "Keyword 1 is longer than 30000")),
+    ("keyword-past-limit-in-pairs", [], "alpha", "\U0001F511" * 15000 + "k",
+     ("refused", 1, "Keyword 2 is longer than 30000")),
+]
+
+
+def compact_hex(data: bytes) -> str:
+    """Hex in space-separated runs; a unit repeated N times is written HEX*N."""
+    def repeat_at(i):
+        for width in (1, 2, 3, 4):
+            unit, count = data[i:i + width], 1
+            while data[i + count * width:i + (count + 1) * width] == unit:
+                count += 1
+            if count >= 8:
+                return unit, count
+        return None
+
+    runs, literal, i = [], b"", 0
+    while i < len(data):
+        repeat = repeat_at(i)
+        if repeat is None:
+            literal += data[i:i + 1]
+            i += 1
+            continue
+        if literal:
+            runs.append(literal.hex())
+            literal = b""
+        unit, count = repeat
+        runs.append("%s*%d" % (unit.hex(), count))
+        i += len(unit) * count
+    if literal:
+        runs.append(literal.hex())
+    return " ".join(runs)
+
+
+def write_inputs(out) -> None:
+    out.write("# The command-line program's input rules, written by make_vectors.py inputs.\n")
+    out.write("# Every build must give these outcomes for these arguments and piped input.\n")
+    out.write("# name\targuments (space-separated)\tstandard input (hex runs, HEX*N repeats)"
+              "\texit code\tpassword\tpart of standard error\n")
+    for name, args, k1, k2, outcome in INPUT_CASES:
+        assert all(" " not in a and "\t" not in a for a in args)
+        stdin = (k1 + "\n" + k2 + "\n").encode("utf-8")
+        if outcome[0] == "password":
+            _, d1, d2, length, classes, symbols, message = outcome
+            pw = password(d1, d2, length, classes, symbols)
+            # The row's options must give this length, these classes and symbols.
+            given = args[args.index("--symbols") + 1] if "--symbols" in args else None
+            given = next((a.split("=", 1)[1] for a in args if a.startswith("--symbols=")), given)
+            assert filter_symbols(given if given is not None else DEFAULT_SYMBOLS) == symbols
+            row = [name, " ".join(args), compact_hex(stdin), "0", pw, message]
+        else:
+            _, code, message = outcome
+            row = [name, " ".join(args), compact_hex(stdin), str(code), "", message]
+        out.write("\t".join(row) + "\n")
+
+
 def main() -> None:
     out = sys.stdout
+    if sys.argv[1:] == ["inputs"]:
+        write_inputs(out)
+        return
     out.write("# End-to-end password vectors, written by make_vectors.py (hashlib and hmac only).\n")
     out.write("# name\tkeyword1 (UTF-8, hex)\tkeyword2 (UTF-8, hex)\tlength\tclasses\tsymbols\tpassword\n")
     out.write("# classes: l lowercase, u uppercase, n numbers; symbols may be empty.\n")
