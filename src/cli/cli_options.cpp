@@ -25,8 +25,8 @@ const char kCliUsage[] =
     "  1  refused input or a failed cryptographic operation; nothing was written\n"
     "  2  a usage error\n"
     "\n"
-    "Example:\n"
-    "  printf 'correct horse\\nbattery staple\\n' | tarnwell-cli --length 20\n";
+    "Examples:\n"
+    "  $ printf 'correct horse\\nbattery staple\\n' | tarnwell-cli --length 20\n";
 
 namespace {
 
