@@ -31,8 +31,8 @@ set(CPACK_PACKAGE_CONTACT "${TARNWELL_AUTHORS}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "derive a password from two keywords")
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
     "The command-line companion of Tarnwell Password Generator: it derives the
- same password from the same two keywords and settings, on Linux and on
- Windows. Nothing is stored.")
+same password from the same two keywords and settings, on Linux and on
+Windows. Nothing is stored.")
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
