@@ -50,6 +50,23 @@ zip_name=tarnwell-password-generator-$version-windows-x64
   build/release-windows/src/ui/TarnwellPasswordGenerator.exe \
   build/release-windows/src/cli/tarnwell-cli.exe README.md LICENSE
 
+# What was packed must work and fit: the packaged program gives the
+# contract's first password, and the window program stays small.
+unpacked=$(mktemp -d)
+trap 'rm -rf "$unpacked"' EXIT
+dpkg-deb -x "dist/tarnwell-cli_${version}_amd64.deb" "$unpacked"
+expected=$(awk -F '\t' '$1 == "default" { print $7 }' tests/vectors/passwords.tsv)
+got=$(printf 'correct horse\nbattery staple\n' | "$unpacked/usr/bin/tarnwell-cli" 2>/dev/null)
+if [ -z "$expected" ] || [ "$got" != "$expected" ]; then
+  echo "release.sh: the packaged tarnwell-cli gives '$got', not '$expected'." >&2
+  exit 1
+fi
+window_size=$(stat -c %s build/release-windows/src/ui/TarnwellPasswordGenerator.exe)
+if [ "$window_size" -gt 307200 ]; then
+  echo "release.sh: TarnwellPasswordGenerator.exe is $window_size bytes, more than 300 KB." >&2
+  exit 1
+fi
+
 (cd dist && sha256sum -- *.zip *.deb > SHA256SUMS)
 
 {
