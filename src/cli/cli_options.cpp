@@ -26,7 +26,7 @@ const char kCliUsage[] =
     "  2  a usage error\n"
     "\n"
     "Examples:\n"
-    "  $ printf 'correct horse\\nbattery staple\\n' | tarnwell-cli --length 20\n";
+    "  $ printf 'correct horse\\nbattery staple\\n' | tarnwell-cli\n";
 
 namespace {
 
