@@ -1,5 +1,13 @@
 # GoogleTest: the system's package natively, built from /usr/src/googletest
-# for the Windows cross-build.
+# for the Windows cross-build. Without BUILD_TESTING nothing here is looked
+# up, and the test programs are left out of the build.
+if(NOT BUILD_TESTING)
+  function(tarnwell_add_gtest target)
+    set_target_properties(${target} PROPERTIES EXCLUDE_FROM_ALL TRUE)
+  endfunction()
+  return()
+endif()
+
 if(CMAKE_CROSSCOMPILING)
   set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
   set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)

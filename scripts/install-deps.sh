@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # Installs, through apt-get, whatever the build and the tests need and this
 # machine lacks (Debian or Ubuntu). Uses sudo when not run as root.
+#   scripts/install-deps.sh [PACKAGE...]
+# With package names, installs only those (the command-line program and the
+# release need far fewer than the tests).
 set -euo pipefail
 
 packages=(
@@ -10,7 +13,9 @@ packages=(
   wine wine64 xvfb xauth openbox                    # running the Windows program
   imagemagick x11-utils xdotool                     # screenshots and window checks
   clang libclang-rt-dev                             # fuzzing with libFuzzer
+  help2man dpkg-dev file                            # manual page and Debian package
 )
+[ $# -eq 0 ] || packages=("$@")
 
 missing=()
 for package in "${packages[@]}"; do

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Starts Tarnwell Password Generator: builds the Windows program if needed and
-# runs it under Wine on this display.
+# runs it under Wine on this display. The first start says what it is doing in
+# each slow step (installing, building, preparing Wine).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -10,8 +11,9 @@ if [ -z "${DISPLAY:-}" ]; then
 fi
 
 scripts/install-deps.sh
-cmake --preset windows >/dev/null
-cmake --build --preset windows --target TarnwellPasswordGenerator
+source scripts/window-program.sh
+build_window_program || exit 1
+prefix=$PWD/build/start/wineprefix
+prepare_program_prefix "$prefix" || exit 1
 # The program has no time limit of its own; a day is the wrapper's bound.
-TARNWELL_WINE_TIMEOUT=86400 exec cmake/wine-run.sh "$PWD/build/windows/wineprefix" \
-  "$PWD/build/windows/src/ui/TarnwellPasswordGenerator.exe"
+TARNWELL_WINE_TIMEOUT=86400 exec cmake/wine-run.sh "$prefix" "$PWD/$window_program"

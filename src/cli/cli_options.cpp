@@ -20,7 +20,15 @@ const char kCliUsage[] =
     "  --help           show this help\n"
     "  --version        show the version\n"
     "\n"
-    "The password goes to standard output; its strength estimate to standard error.\n";
+    "The password goes to standard output; its strength estimate to standard error.\n"
+    "\n"
+    "Exit status:\n"
+    "  0  the password was written\n"
+    "  1  refused input or a failed cryptographic operation; nothing was written\n"
+    "  2  a usage error\n"
+    "\n"
+    "Examples:\n"
+    "  $ printf 'correct horse\\nbattery staple\\n' | tarnwell-cli\n";
 
 namespace {
 

@@ -16,7 +16,7 @@ namespace {
 
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
-constexpr char kVersion[] = "tarnwell-cli 1.0.0";
+constexpr char kVersion[] = "tarnwell-cli " TARNWELL_VERSION;
 
 bool ReadKeywords(KeywordPair& keywords, std::string& error) {
     if (!StandardInputIsTerminal()) {

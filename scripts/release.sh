@@ -1,0 +1,88 @@
+#!/usr/bin/env bash
+# Builds the release files from the committed tree into dist/:
+#   - tarnwell-password-generator-VERSION-windows-x64.zip: both Windows
+#     programs (stripped), README.md and LICENSE;
+#   - tarnwell-cli_VERSION_amd64.deb: the command-line program and its manual
+#     page;
+#   - SHA256SUMS for both, and BUILDINFO: the commit and the versions of the
+#     toolchain and libraries they were built with.
+# The same commit gives the same bytes in any folder on a machine with the
+# same package versions: times come from the commit, paths are mapped away,
+# and the archives have a fixed member order, times and owners.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+if ! git rev-parse --git-dir >/dev/null 2>&1; then
+  echo "release.sh: not a git checkout; the release is built from a commit." >&2
+  exit 1
+fi
+if [ -n "$(git status --porcelain)" ]; then
+  echo "release.sh: the work tree has changes; commit or stash them first:" >&2
+  git status --short >&2
+  exit 1
+fi
+
+# What a release needs, and nothing that only the tests use.
+toolchain=(cmake ninja-build g++ libssl-dev g++-mingw-w64-x86-64-posix
+           binutils-mingw-w64-x86-64 help2man gzip dpkg-dev file python3)
+scripts/install-deps.sh "${toolchain[@]}"
+
+commit=$(git rev-parse HEAD)
+export SOURCE_DATE_EPOCH=$(git log -1 --format=%ct)
+export TZ=UTC LC_ALL=C
+umask 022
+
+rm -rf build/release-linux build/release-windows dist
+for preset in release-linux release-windows; do
+  echo "=== building $preset"
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset"
+done
+echo "=== packaging"
+cpack --preset release-linux >/dev/null
+
+version=$(build/release-linux/src/cli/tarnwell-cli --version)
+version=${version#tarnwell-cli }
+mkdir -p dist
+cp "build/release-linux/tarnwell-cli_${version}_amd64.deb" dist/
+zip_name=tarnwell-password-generator-$version-windows-x64
+/usr/bin/python3 scripts/release_zip.py "dist/$zip_name.zip" "$zip_name" \
+  build/release-windows/src/ui/TarnwellPasswordGenerator.exe \
+  build/release-windows/src/cli/tarnwell-cli.exe README.md LICENSE
+
+# What was packed must work and fit: the packaged program gives the
+# contract's first password, and the window program stays small.
+unpacked=$(mktemp -d)
+trap 'rm -rf "$unpacked"' EXIT
+dpkg-deb -x "dist/tarnwell-cli_${version}_amd64.deb" "$unpacked"
+expected=$(awk -F '\t' '$1 == "default" { print $7 }' tests/vectors/passwords.tsv)
+got=$(printf 'correct horse\nbattery staple\n' | "$unpacked/usr/bin/tarnwell-cli" 2>/dev/null)
+if [ -z "$expected" ] || [ "$got" != "$expected" ]; then
+  echo "release.sh: the packaged tarnwell-cli gives '$got', not '$expected'." >&2
+  exit 1
+fi
+window_size=$(stat -c %s build/release-windows/src/ui/TarnwellPasswordGenerator.exe)
+if [ "$window_size" -gt 307200 ]; then
+  echo "release.sh: TarnwellPasswordGenerator.exe is $window_size bytes, more than 300 KB." >&2
+  exit 1
+fi
+
+(cd dist && sha256sum -- *.zip *.deb > SHA256SUMS)
+
+{
+  echo "Tarnwell Password Generator $version"
+  echo "commit $commit"
+  echo "SOURCE_DATE_EPOCH $SOURCE_DATE_EPOCH"
+  echo "system Debian $(cat /etc/debian_version)"
+  echo
+  echo "packages:"
+  gcc_version=$(gcc -dumpversion)
+  dpkg-query -W -f '${Package} ${Version}\n' \
+    cmake ninja-build "gcc-$gcc_version" "g++-$gcc_version" "libstdc++-$gcc_version-dev" \
+    binutils libc6-dev libssl-dev libssl3 gcc-mingw-w64-x86-64-posix \
+    g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev \
+    help2man gzip dpkg-dev file python3-minimal zlib1g | sed 's/:amd64 / /' | sort
+} > dist/BUILDINFO
+
+echo "=== dist/"
+(cd dist && ls -l -- * && cat SHA256SUMS)

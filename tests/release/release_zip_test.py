@@ -1,0 +1,63 @@
+#!/usr/bin/env python3
+"""scripts/release_zip.py: the zip's bytes depend only on the files' contents
+and SOURCE_DATE_EPOCH, never on where, when or by whom the files were made."""
+import os
+import subprocess
+import sys
+import tempfile
+import unittest
+import zipfile
+
+SCRIPT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts",
+                      "release_zip.py")
+
+
+def make_zip(folder, files, epoch, mtime, mode):
+    """Writes the files into folder with the given mtime and mode, zips them,
+    and returns the zip's bytes."""
+    paths = []
+    for name, content in files:
+        path = os.path.join(folder, name)
+        with open(path, "wb") as out:
+            out.write(content)
+        os.chmod(path, mode)
+        os.utime(path, (mtime, mtime))
+        paths.append(path)
+    output = os.path.join(folder, "out.zip")
+    environment = dict(os.environ, SOURCE_DATE_EPOCH=str(epoch))
+    subprocess.run([sys.executable, SCRIPT, output, "top"] + paths, env=environment,
+                   check=True)
+    with open(output, "rb") as source:
+        return source.read(), output
+
+
+FILES = [("b.exe", b"MZ" + bytes(range(256)) * 40), ("a.txt", b"readme\n")]
+
+
+class ReleaseZipTest(unittest.TestCase):
+    def test_same_bytes_whatever_the_folder_times_and_modes(self):
+        with tempfile.TemporaryDirectory() as one, tempfile.TemporaryDirectory() as two:
+            first, _ = make_zip(one, FILES, 1700000000, 1000000000, 0o600)
+            second, _ = make_zip(os.path.join(two), FILES, 1700000000, 1800000000, 0o755)
+        self.assertEqual(first, second)
+
+    def test_members_in_the_given_order_dated_from_the_epoch(self):
+        cases = [  # SOURCE_DATE_EPOCH, the date stored in every member
+            (1700000000, (2023, 11, 14, 22, 13, 20)),
+            (0, (1980, 1, 1, 0, 0, 0)),  # zip has no earlier date
+        ]
+        for epoch, date in cases:
+            with self.subTest(epoch=epoch), tempfile.TemporaryDirectory() as folder:
+                _, output = make_zip(folder, FILES, epoch, 1000000000, 0o600)
+                with zipfile.ZipFile(output) as archive:
+                    members = archive.infolist()
+                    self.assertEqual([m.filename for m in members], ["top/b.exe", "top/a.txt"])
+                    for member, (_, content) in zip(members, FILES):
+                        self.assertEqual(member.date_time, date)
+                        self.assertEqual(member.external_attr >> 16, 0o100644)
+                        self.assertEqual(member.compress_type, zipfile.ZIP_DEFLATED)
+                        self.assertEqual(archive.read(member), content)
+
+
+if __name__ == "__main__":
+    unittest.main()
