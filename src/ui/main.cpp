@@ -7,6 +7,7 @@
 #include "crypto/crypto.h"
 #include "platform/system_library.h"
 #include "ui/app_state.h"
+#include "ui/wide_text.h"
 
 AppState g_app;
 
@@ -15,15 +16,6 @@ namespace {
 constexpr DWORD kMainStyle = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 constexpr int kMainClientWidth = 523;
 constexpr int kMainClientHeight = 380;
-
-std::wstring Utf8ToWide(const char* text) {
-    const int units = MultiByteToWideChar(CP_UTF8, 0, text, -1, nullptr, 0);
-    if (units <= 1) return {};
-    std::wstring wide(static_cast<std::size_t>(units), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text, -1, &wide[0], units);
-    wide.resize(static_cast<std::size_t>(units - 1));
-    return wide;
-}
 
 // The crypto layer's failure report: a box with no owner, so it appears
 // even in the middle of a generation.

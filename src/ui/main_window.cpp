@@ -11,6 +11,7 @@
 #include "derivation/keyword_rules.h"
 #include "derivation/password_generator.h"
 #include "ui/app_state.h"
+#include "ui/wide_text.h"
 #include "ui/ui_ids.h"
 
 namespace {
@@ -91,13 +92,7 @@ struct KeywordWipe {
 // short password behind in its inline buffer on the stack.
 void StoreResultText(const Bytes& utf8) {
     WipeResultText();
-    if (utf8.empty()) return;
-    const char* bytes = reinterpret_cast<const char*>(utf8.data());
-    const int byteCount = static_cast<int>(utf8.size());
-    const int units = MultiByteToWideChar(CP_UTF8, 0, bytes, byteCount, nullptr, 0);
-    if (units <= 0) return;
-    g_app.resultText.resize(static_cast<std::size_t>(units));
-    MultiByteToWideChar(CP_UTF8, 0, bytes, byteCount, &g_app.resultText[0], units);
+    Utf8ToWideInto(reinterpret_cast<const char*>(utf8.data()), utf8.size(), g_app.resultText);
 }
 
 void CreateMenuBar(HWND window) {
@@ -173,7 +168,7 @@ LRESULT OnCreate(HWND window) {
 
 // The warning box of a refused keyword, then the caret in that keyword.
 void ShowKeywordWarning(HWND window, const std::string& text, int editId) {
-    MessageBoxW(window, Utf8ToWide(Bytes(text.begin(), text.end())).c_str(), kAppTitle,
+    MessageBoxW(window, Utf8ToWide(text).c_str(), kAppTitle,
                 MB_ICONWARNING);
     SetFocus(Control(window, editId));
 }
