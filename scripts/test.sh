@@ -72,16 +72,15 @@ tally() {
   [ "$bad" -eq 0 ] || broken+=("$1")
 }
 
-# The end-to-end tests run on their own, as their RUN_SERIAL asks, but in a
-# CTest of their own so that the other Windows tests need not wait for them.
+# One CTest for all Windows tests, so that the end-to-end tests still run
+# alone among them (RUN_SERIAL): a Wine program started while they run can
+# stall until they end.
 echo "=== windows (build)"
-windows_parts=()
+windows_built=false
 if build windows; then
-  ctest --preset windows -R '^ui_e2e$' >"$logs/windows-e2e" 2>&1 &
+  ctest --preset windows -j2 >"$logs/windows" 2>&1 &
   background+=($!)
-  ctest --preset windows -E '^ui_e2e$' -j2 >"$logs/windows-other" 2>&1 &
-  background+=($!)
-  windows_parts=(windows-other windows-e2e)
+  windows_built=true
 else
   build_failed windows
 fi
@@ -113,11 +112,11 @@ fi
 
 wait "${background[@]}" 2>/dev/null
 background=()
-for part in "${windows_parts[@]}"; do
-  echo "=== $part"
-  cat "$logs/$part"
-  tally "$part" "$logs/$part"
-done
+if $windows_built; then
+  echo "=== windows"
+  cat "$logs/windows"
+  tally windows "$logs/windows"
+fi
 
 [ ${#broken[@]} -eq 0 ] || echo "Failed: ${broken[*]}"
 echo "total: $passed passed, $failed failed"
