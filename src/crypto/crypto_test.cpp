@@ -162,13 +162,4 @@ TEST_F(FailureReportTest, ReportsOncePerArmingWithTheFixedText) {
     EXPECT_EQ(g_presented, 2);
 }
 
-TEST(SecureWipeTest, ZeroesEveryByteAndToleratesEmpty) {
-    Bytes secret = AsBytes("correct horse battery staple");
-    SecureWipeContents(secret);
-    EXPECT_EQ(secret, Bytes(28, 0));
-    Bytes empty;
-    SecureWipeContents(empty);
-    SecureWipe(nullptr, 0);
-}
-
 }  // namespace

@@ -62,10 +62,17 @@ TEST_F(KeyDerivationTest, HkdfLengthsAroundBlockBoundariesArePrefixesOfEachOther
 }
 
 TEST_F(KeyDerivationTest, MaterialSizeFollowsLength) {
-    EXPECT_EQ(MaterialSize(5), 532u);
-    EXPECT_EQ(MaterialSize(12), 560u);
-    EXPECT_EQ(MaterialSize(128), 1024u);
-    EXPECT_EQ(MaterialSize(INT32_MAX), 4ull * INT32_MAX + 512);
+    // 4 x length + 512, worked out by hand: 2^30 is the first length whose
+    // size no longer fits in 32 bits (which would give 512), INT32_MAX the last.
+    const std::pair<std::int32_t, std::uint64_t> cases[] = {
+        {1, 516},
+        {5, 532},
+        {12, 560},
+        {128, 1024},
+        {1073741824, 4294967808ull},
+        {2147483647, 8589935100ull},
+    };
+    for (const auto& [length, size] : cases) EXPECT_EQ(MaterialSize(length), size) << length;
 }
 
 TEST_F(KeyDerivationTest, MaterialIsDeterministicAndSeparatesTheKeywords) {

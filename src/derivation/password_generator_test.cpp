@@ -54,13 +54,39 @@ TEST(SelectCharactersTest, FollowsTheDrawsExactly) {
     EXPECT_EQ(AsText(SelectCharacters(Bytes{3, 7, 40, 0, 0}, 3, pools)), "7ed");
 }
 
+// Every class, rejections in all three phases and a shuffle that moves most
+// characters; worked out by hand, so that an off-by-one in the shuffle's
+// bounds or in its swap shows up as a different password.
+TEST(SelectCharactersTest, FollowsAHandWorkedDerivationOfSevenCharacters) {
+    const auto pools = BuildClassPools("#!%", true, true, true);
+    const Bytes material = {
+        // Classes. Lowercase, limit 234: 240 rejected, 30 % 26 = 4 -> 'e'.
+        // Uppercase: 51 % 26 = 25 -> 'Z'. Numbers, limit 250: 252 rejected,
+        // 13 % 10 = 3 -> '3'. "#!%", limit 255: 255 rejected, 4 % 3 = 1 -> '!'.
+        240, 30, 51, 252, 13, 255, 4,
+        // Fill from the 65 characters a-z A-Z 0-9 #!%, limit 195: 200
+        // rejected, 194 % 65 = 64 -> '%'; 27 -> 'B'; 117 % 65 = 52 -> '0'.
+        200, 194, 27, 117,
+        // Before the shuffle: e Z 3 ! % B 0.
+        // i = 7, limit 252: 253 rejected, 10 % 7 = 3: swap 6, 3 -> e Z 3 0 % B !
+        // i = 6, limit 252: 252 rejected, 6 % 6 = 0:  swap 5, 0 -> B Z 3 0 % e !
+        // i = 5, limit 255: 9 % 5 = 4:                swap 4, 4 -> unchanged
+        // i = 4: 254 % 4 = 2:                         swap 3, 2 -> B Z 0 3 % e !
+        // i = 3, limit 255: 255 rejected, 4 % 3 = 1:  swap 2, 1 -> B 0 Z 3 % e !
+        // i = 2: 0 % 2 = 0:                           swap 1, 0 -> 0 B Z 3 % e !
+        253, 10, 252, 6, 9, 254, 255, 4, 0,
+        // Never drawn.
+        99, 99};
+    EXPECT_EQ(AsText(SelectCharacters(material, 7, pools)), "0BZ3%e!");
+}
+
 TEST(SelectCharactersTest, ExhaustedMaterialPicksFirstCharactersAndSwapsWithZero) {
     const auto pools = BuildClassPools("#!", true, true, true);
     // Nothing at all: every pick is index 0, every swap is with position 0.
-    // Before the shuffle: "aA0#a"; i = 5 swaps 4 and 0, 4: 3 and 0, 3: 2 and 0...
-    std::string expected = "aA0#a";
-    for (std::size_t i = 5; i >= 2; --i) std::swap(expected[i - 1], expected[0]);
-    EXPECT_EQ(AsText(SelectCharacters(Bytes{}, 5, pools)), expected);
+    // Before the shuffle: a A 0 # a. i = 5: swap 4, 0 -> unchanged;
+    // i = 4: swap 3, 0 -> # A 0 a a; i = 3: swap 2, 0 -> 0 A # a a;
+    // i = 2: swap 1, 0 -> A 0 # a a.
+    EXPECT_EQ(AsText(SelectCharacters(Bytes{}, 5, pools)), "A0#aa");
 }
 
 TEST(SelectCharactersTest, EveryLengthHasOneOfEachClassAndOnlyPoolCharacters) {

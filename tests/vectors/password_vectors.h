@@ -18,4 +18,10 @@ struct PasswordVector {
     std::string password;
 };
 
+// Every row of the vectors' text, in order; lines that are empty or start
+// with '#' are comments. A malformed row throws std::runtime_error naming its
+// line, so that a damaged file fails the tests instead of losing a vector.
+std::vector<PasswordVector> ParsePasswordVectors(const std::string& tsv);
+
+// ParsePasswordVectors of the checked-in passwords.tsv.
 std::vector<PasswordVector> LoadPasswordVectors();

@@ -4,6 +4,9 @@
 // shows that the same keywords give the same password on every machine.
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+#include <string>
+
 #include "derivation/generation_request.h"
 #include "derivation/password_generator.h"
 #include "support/utf8_oracle.h"
@@ -21,8 +24,10 @@ std::u16string Utf16FromUtf8(const std::vector<std::uint8_t>& utf8) {
 
 TEST(PasswordVectorsTest, EveryVectorGivesItsPassword) {
     ASSERT_TRUE(OpenCryptoProviders());
-    const auto vectors = LoadPasswordVectors();
-    ASSERT_GE(vectors.size(), 12u) << "passwords.tsv was not read completely";
+    std::vector<PasswordVector> vectors;
+    ASSERT_NO_THROW(vectors = LoadPasswordVectors());
+    // All 16 rows of the file: each is a password that users rely on.
+    ASSERT_EQ(vectors.size(), 16u) << "passwords.tsv was not read completely";
     for (const PasswordVector& v : vectors) {
         const Bytes keyword1 = ToUtf8(Utf16FromUtf8(v.keyword1));
         const Bytes keyword2 = ToUtf8(Utf16FromUtf8(v.keyword2));
@@ -35,6 +40,69 @@ TEST(PasswordVectorsTest, EveryVectorGivesItsPassword) {
         EXPECT_EQ(std::string(password.begin(), password.end()), v.password) << v.name;
     }
     CloseCryptoProviders();
+}
+
+// The loader itself: a damaged row must fail the tests rather than drop the
+// vector it held.
+TEST(PasswordVectorsTest, LoaderReadsEveryFieldOfAWellFormedRow) {
+    const std::string tsv =
+        "# comment\n"
+        "\n"
+        "first\t61c3a9\t62\t5\tlun\t#!\tab#C1\n"
+        "second\t6b\t6b\t12\tu\t\tABCDEFGHIJKL\n";
+    const std::vector<PasswordVector> vectors = ParsePasswordVectors(tsv);
+    ASSERT_EQ(vectors.size(), 2u);
+    const PasswordVector& v = vectors[0];
+    EXPECT_EQ(v.name, "first");
+    EXPECT_EQ(v.keyword1, (std::vector<std::uint8_t>{0x61, 0xc3, 0xa9}));
+    EXPECT_EQ(v.keyword2, (std::vector<std::uint8_t>{0x62}));
+    EXPECT_EQ(v.length, 5);
+    EXPECT_TRUE(v.lowercase && v.uppercase && v.numbers);
+    EXPECT_EQ(v.symbols, "#!");
+    EXPECT_EQ(v.password, "ab#C1");
+    const PasswordVector& w = vectors[1];
+    EXPECT_TRUE(!w.lowercase && w.uppercase && !w.numbers);
+    EXPECT_EQ(w.symbols, "");
+    EXPECT_EQ(w.length, 12);
+}
+
+TEST(PasswordVectorsTest, LoaderRefusesEveryMalformedRowNamingItsLine) {
+    struct Case {
+        const char* what;
+        const char* row;
+    };
+    const Case cases[] = {
+        {"a field missing", "name\t61\t62\t5\tlun\tabcde"},
+        {"a field too many", "name\t61\t62\t5\tlun\t#\tabcde\tx"},
+        {"spaces for tabs", "name 61 62 5 lun # abcde"},
+        {"no name", "\t61\t62\t5\tlun\t#\tabcde"},
+        {"an odd hex digit", "name\t616\t62\t5\tlun\t#\tabcde"},
+        {"a character that is not hex", "name\t6g\t62\t5\tlun\t#\tabcde"},
+        {"uppercase hex", "name\t61\t6A\t5\tlun\t#\tabcde"},
+        {"an empty keyword", "name\t61\t\t5\tlun\t#\tabcde"},
+        {"a length with a suffix", "name\t61\t62\t5x\tlun\t#\tabcde"},
+        {"a zero length", "name\t61\t62\t0\tlun\t#\t"},
+        {"a negative length", "name\t61\t62\t-5\tlun\t#\tabcde"},
+        {"an unknown class", "name\t61\t62\t5\tlsn\t#\tabcde"},
+        {"a class twice", "name\t61\t62\t5\tll\t#\tabcde"},
+        {"no pool at all", "name\t61\t62\t5\t\t\tabcde"},
+        {"a password shorter than the length", "name\t61\t62\t5\tlun\t#\tabcd"},
+        {"a line ending in CR", "name\t61\t62\t5\tlun\t#\tabcde\r"},
+    };
+    for (const Case& c : cases) {
+        const std::string tsv = std::string("# header\ngood\t61\t62\t5\tl\t\tabcde\n") + c.row + "\n";
+        try {
+            ParsePasswordVectors(tsv);
+            ADD_FAILURE() << c.what << ": accepted";
+        } catch (const std::runtime_error& e) {
+            EXPECT_NE(std::string(e.what()).find("line 3:"), std::string::npos)
+                << c.what << ": " << e.what();
+        }
+    }
+    EXPECT_THROW(ParsePasswordVectors("same\t61\t62\t5\tl\t\tabcde\n"
+                                      "same\t63\t64\t5\tl\t\tfghij\n"),
+                 std::runtime_error)
+        << "a name used twice";
 }
 
 }  // namespace
