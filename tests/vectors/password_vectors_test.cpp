@@ -26,8 +26,8 @@ TEST(PasswordVectorsTest, EveryVectorGivesItsPassword) {
     ASSERT_TRUE(OpenCryptoProviders());
     std::vector<PasswordVector> vectors;
     ASSERT_NO_THROW(vectors = LoadPasswordVectors());
-    // All 16 rows of the file: each is a password that users rely on.
-    ASSERT_EQ(vectors.size(), 16u) << "passwords.tsv was not read completely";
+    // All 20 rows of the file: each is a password that users rely on.
+    ASSERT_EQ(vectors.size(), 20u) << "passwords.tsv was not read completely";
     for (const PasswordVector& v : vectors) {
         const Bytes keyword1 = ToUtf8(Utf16FromUtf8(v.keyword1));
         const Bytes keyword2 = ToUtf8(Utf16FromUtf8(v.keyword2));
