@@ -2,37 +2,14 @@
 
 #include <algorithm>
 
-#include "derivation/generation_request.h"
-
-const char kCliUsage[] =
-    "Usage: tarnwell-cli [options]\n"
-    "Derives a password from two keywords, exactly as Tarnwell Password Generator does.\n"
-    "The keywords are read from standard input: typed at two hidden prompts on a\n"
-    "terminal, or as the first two lines of piped input (UTF-8).\n"
-    "\n"
-    "Options:\n"
-    "  --length N       password length, 5 to 128 in ASCII digits (default 12)\n"
-    "  --no-numbers     no digits\n"
-    "  --no-uppercase   no uppercase letters\n"
-    "  --no-lowercase   no lowercase letters (not together with --no-uppercase)\n"
-    "  --symbols SET    allowed symbols; only ASCII punctuation is kept (default \"!@#$%*-_\")\n"
-    "  --no-symbols     no symbols\n"
-    "  --help           show this help\n"
-    "  --version        show the version\n"
-    "\n"
-    "The password goes to standard output; its strength estimate to standard error.\n"
-    "\n"
-    "Exit status:\n"
-    "  0  the password was written\n"
-    "  1  refused input or a failed cryptographic operation; nothing was written\n"
-    "  2  a usage error\n"
-    "\n"
-    "Examples:\n"
-    "  $ printf 'correct horse\\nbattery staple\\n' | tarnwell-cli\n";
-
 namespace {
 
 constexpr std::size_t kQuotedUnits = 40;
+
+// "5 to 128", as the help and the usage error say it.
+std::string LengthRange() {
+    return std::to_string(kMinLength) + " to " + std::to_string(kMaxLength);
+}
 
 // Whole decimal numbers in ASCII digits only: no sign, no spaces, no trailing
 // text, and no other script's digits, which some conversions would read as
@@ -85,6 +62,35 @@ bool StartsWith(const std::u16string& text, const char16_t* prefix) {
 
 }  // namespace
 
+std::string CliUsage() {
+    return "Usage: tarnwell-cli [options]\n"
+           "Derives a password from two keywords, exactly as Tarnwell Password Generator does.\n"
+           "The keywords are read from standard input: typed at two hidden prompts on a\n"
+           "terminal, or as the first two lines of piped input (UTF-8).\n"
+           "\n"
+           "Options:\n"
+           "  --length N       password length, " + LengthRange() + " in ASCII digits (default " +
+           std::to_string(kDefaultLength) + ")\n"
+           "  --no-numbers     no digits\n"
+           "  --no-uppercase   no uppercase letters\n"
+           "  --no-lowercase   no lowercase letters (not together with --no-uppercase)\n"
+           "  --symbols SET    allowed symbols; only ASCII punctuation is kept (default \"" +
+           kDefaultSymbols + "\")\n"
+           "  --no-symbols     no symbols\n"
+           "  --help           show this help\n"
+           "  --version        show the version\n"
+           "\n"
+           "The password goes to standard output; its strength estimate to standard error.\n"
+           "\n"
+           "Exit status:\n"
+           "  0  the password was written\n"
+           "  1  refused input or a failed cryptographic operation; nothing was written\n"
+           "  2  a usage error\n"
+           "\n"
+           "Examples:\n"
+           "  $ printf 'correct horse\\nbattery staple\\n' | tarnwell-cli\n";
+}
+
 CliParseResult ParseCliOptions(const std::vector<std::u16string>& arguments) {
     CliParseResult result;
     CliOptions& options = result.options;
@@ -110,9 +116,8 @@ CliParseResult ParseCliOptions(const std::vector<std::u16string>& arguments) {
         if (name == u"--length") {
             if (!ParseLength(value, options.length) || options.length < kMinLength ||
                 options.length > kMaxLength) {
-                return Fail("the length must be a whole number from 5 to 128 in ASCII digits, "
-                            "not " +
-                            Quoted(value));
+                return Fail("the length must be a whole number from " + LengthRange() +
+                            " in ASCII digits, not " + Quoted(value));
             }
         } else if (name == u"--symbols") {
             options.symbols = FilterSymbols(value);

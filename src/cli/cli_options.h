@@ -6,12 +6,15 @@
 #include <string>
 #include <vector>
 
+#include "derivation/generation_request.h"
+
+// Starts where the window starts.
 struct CliOptions {
-    std::int32_t length = 12;
+    std::int32_t length = kDefaultLength;
     bool numbers = true;
     bool uppercase = true;
     bool lowercase = true;
-    std::string symbols = "!@#$%*-_";  // filtered like the Allowed field
+    std::string symbols = kDefaultSymbols;  // filtered like the Allowed field
     bool showHelp = false;
     bool showVersion = false;
 };
@@ -30,4 +33,5 @@ struct CliParseResult {
 // holds its fields, so that each option means the same on every build.
 CliParseResult ParseCliOptions(const std::vector<std::u16string>& arguments);
 
-extern const char kCliUsage[];
+// The --help text, with the defaults and the length range filled in.
+std::string CliUsage();

@@ -41,7 +41,7 @@ bool ReadKeywords(KeywordPair& keywords, std::string& error) {
 int Run(const CliOptions& options) {
     // Before the keywords: a missing provider fails before anyone types a secret.
     if (!OpenCryptoProviders()) {
-        std::fprintf(stderr, "Failed to initialize cryptographic providers.\n");
+        std::fprintf(stderr, "%s\n", kCryptoStartFailureText);
         return kExitFailure;
     }
     KeywordPair keywords;
@@ -73,7 +73,7 @@ int Run(const CliOptions& options) {
         std::fprintf(stderr, "Could not write the password to standard output.\n");
         return kExitFailure;
     }
-    std::fprintf(stderr, "Generated password  (%.0f bits)\n", bits);
+    std::fprintf(stderr, "%s\n", StrengthHeading(bits).c_str());
     return 0;
 }
 
@@ -89,7 +89,7 @@ int RunProgram(const std::vector<std::u16string>& arguments) {
             return kExitUsage;
         }
         if (parsed.options.showHelp) {
-            std::fputs(kCliUsage, stdout);
+            std::fputs(CliUsage().c_str(), stdout);
             return 0;
         }
         if (parsed.options.showVersion) {

@@ -19,6 +19,8 @@ constexpr std::size_t kSha256BlockSize = 64;
 
 constexpr char kCryptoFailureText[] =
     "Cryptographic operation failed.\nPassword generation aborted.";
+// When OpenCryptoProviders fails; a front end may add what happens next.
+constexpr char kCryptoStartFailureText[] = "Failed to initialize cryptographic providers.";
 
 // Opens the hash provider, then the HMAC provider. False if either fails.
 bool OpenCryptoProviders();

@@ -1,6 +1,7 @@
 #include "derivation/generation_request.h"
 
 #include <cmath>
+#include <cstdio>
 
 namespace {
 
@@ -27,6 +28,12 @@ double EstimateEntropyBits(std::int32_t length, bool numbers, bool uppercase, bo
                             static_cast<double>(symbols.size());
     if (poolSize <= 0) return 0.0;
     return static_cast<double>(length) * std::log2(poolSize);
+}
+
+std::string StrengthHeading(double estimateBits) {
+    char heading[128];
+    std::snprintf(heading, sizeof heading, "Generated password  (%.0f bits)", estimateBits);
+    return heading;
 }
 
 bool IsComplete(const GenerationRequest& request) {

@@ -7,6 +7,9 @@
 
 #include "crypto/crypto.h"
 
+// The settings every front end starts from, and the length range each
+// accepts: the window's trackbar and Allowed field, the command-line
+// program's options and its help.
 constexpr std::int32_t kMinLength = 5;
 constexpr std::int32_t kMaxLength = 128;
 constexpr std::int32_t kDefaultLength = 12;
@@ -33,5 +36,9 @@ std::string FilterSymbols(const std::u16string& allowedText);
 // length x log2(pool size), or 0 for an empty pool.
 double EstimateEntropyBits(std::int32_t length, bool numbers, bool uppercase, bool lowercase,
                            const std::string& symbols);
+
+// The line shown with every password: the estimate rounded to whole bits,
+// e.g. "Generated password  (74 bits)".
+std::string StrengthHeading(double estimateBits);
 
 bool IsComplete(const GenerationRequest& request);

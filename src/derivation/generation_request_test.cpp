@@ -55,6 +55,32 @@ TEST(EstimateEntropyBitsTest, PoolSizeTimesLength) {
     }
 }
 
+TEST(StrengthHeadingTest, RoundsToWholeBitsAfterTwoSpaces) {
+    struct Case {
+        double bits;
+        const char* heading;
+    };
+    const Case cases[] = {
+        {73.55, "Generated password  (74 bits)"},
+        {68.41, "Generated password  (68 bits)"},
+        {838.99, "Generated password  (839 bits)"},
+        {0.0, "Generated password  (0 bits)"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(StrengthHeading(c.bits), c.heading) << c.bits;
+    }
+}
+
+// The window's first state and the command-line program's defaults.
+TEST(DefaultsTest, LengthTwelveWithinFiveTo128AndEightSymbols) {
+    EXPECT_EQ(kMinLength, 5);
+    EXPECT_EQ(kMaxLength, 128);
+    const GenerationRequest request;
+    EXPECT_EQ(request.length, 12);
+    EXPECT_EQ(request.symbols, "!@#$%*-_");
+    EXPECT_TRUE(request.numbers && request.uppercase && request.lowercase);
+}
+
 TEST(IsCompleteTest, NeedsAtLeastOneUnitInEachKeyword) {
     GenerationRequest request;
     EXPECT_FALSE(IsComplete(request));
