@@ -10,6 +10,7 @@
 
 #include "cli/keyword_input.h"
 #include "derivation/generation_request.h"
+#include "derivation/utf8.h"
 #include "fuzz_support.h"
 #include "support/utf8_oracle.h"
 

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "derivation/utf8.h"
+
 namespace {
 
 constexpr std::size_t kQuotedUnits = 40;

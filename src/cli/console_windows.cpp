@@ -4,7 +4,7 @@
 #include <string>
 
 #include "cli/console.h"
-#include "derivation/generation_request.h"
+#include "derivation/utf8.h"
 
 namespace {
 

@@ -95,7 +95,6 @@ bool CheckKeywords(const KeywordPair& keywords, std::string& error) {
 }
 
 std::string LineStatusText(LineStatus status, int keywordNumber, bool fromTerminal) {
-    const std::string keyword = "Keyword " + std::to_string(keywordNumber);
     switch (status) {
         case LineStatus::Ok:
         case LineStatus::EndOfInput:
@@ -103,7 +102,7 @@ std::string LineStatusText(LineStatus status, int keywordNumber, bool fromTermin
         case LineStatus::TooLong:
             return KeywordFaultText(KeywordFault::TooLong, keywordNumber);
         case LineStatus::TerminalLimit:
-            return keyword + " filled the terminal's line limit, which may have cut it; " +
+            return KeywordName(keywordNumber) + " filled the terminal's line limit, which may have cut it; " +
                    "pipe the keywords to standard input instead.";
         case LineStatus::ReadError:
             return fromTerminal ? "Could not read the keywords from the terminal."

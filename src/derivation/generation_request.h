@@ -5,8 +5,6 @@
 #include <cstdint>
 #include <string>
 
-#include "crypto/crypto.h"
-
 // The settings every front end starts from, and the length range each
 // accepts: the window's trackbar and Allowed field, the command-line
 // program's options and its help.
@@ -24,10 +22,6 @@ struct GenerationRequest {
     bool lowercase = true;
     std::string symbols = kDefaultSymbols;  // already filtered: ASCII punctuation only
 };
-
-// UTF-16 to UTF-8 exactly as Windows' WideCharToMultiByte(CP_UTF8, 0) does it:
-// an unpaired surrogate becomes U+FFFD (EF BF BD).
-Bytes ToUtf8(const std::u16string& text);
 
 // Keeps printable ASCII punctuation only, each character once, in order of
 // first appearance.

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "derivation/generation_request.h"
+#include "derivation/utf8.h"
 #include "support/hex.h"
 
 namespace {

@@ -64,8 +64,15 @@ KeywordFault CheckKeyword(const Bytes& keyword) {
     return KeywordFault::None;
 }
 
+std::string KeywordName(int keywordNumber) { return "Keyword " + std::to_string(keywordNumber); }
+
+std::string KeywordCutText(int keywordNumber) {
+    return KeywordName(keywordNumber) + " was cut to " + std::to_string(kMaxKeywordUnits) +
+           " characters, the longest a keyword can be. Check it, or use a shorter keyword.";
+}
+
 std::string KeywordFaultText(KeywordFault fault, int keywordNumber) {
-    const std::string keyword = "Keyword " + std::to_string(keywordNumber);
+    const std::string keyword = KeywordName(keywordNumber);
     switch (fault) {
         case KeywordFault::None:
             return {};

@@ -29,6 +29,12 @@ std::string KeywordFaultText(KeywordFault fault, int keywordNumber);
 
 extern const char kKeywordsRequiredText[];
 
+// "Keyword 1" or "Keyword 2", as every message names them.
+std::string KeywordName(int keywordNumber);
+
+// The window's notice that a paste into keyword 1 or 2 was cut at the limit.
+std::string KeywordCutText(int keywordNumber);
+
 // Decodes the code point starting at text[position] and moves past it.
 // False, leaving `position` alone, for anything but well-formed UTF-8 as
 // Windows' conversion can produce it: shortest forms, no encoded surrogates,

@@ -87,6 +87,15 @@ TEST(KeywordFaultTextTest, OneLineNamingTheKeywordAndWhatToDo) {
     EXPECT_EQ(KeywordFaultText(KeywordFault::None, 1), "");
 }
 
+TEST(KeywordCutTextTest, NamesTheKeywordAndTheLimit) {
+    EXPECT_EQ(KeywordCutText(1),
+              "Keyword 1 was cut to 30000 characters, the longest a keyword can be. Check it, "
+              "or use a shorter keyword.");
+    EXPECT_EQ(KeywordCutText(2),
+              "Keyword 2 was cut to 30000 characters, the longest a keyword can be. Check it, "
+              "or use a shorter keyword.");
+}
+
 TEST(IsValidUtf8Test, AcceptsExactlyWhatWindowsConversionCanProduce) {
     struct Case {
         std::string hex;

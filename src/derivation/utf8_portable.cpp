@@ -1,7 +1,7 @@
 // ToUtf8 away from Windows. It must give the bytes WideCharToMultiByte(CP_UTF8,
 // flags 0) gives, because those bytes make the password: well-formed pairs
 // become four-byte sequences, and any unpaired surrogate becomes U+FFFD.
-#include "derivation/generation_request.h"
+#include "derivation/utf8.h"
 
 namespace {
 

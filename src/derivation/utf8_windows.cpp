@@ -3,7 +3,7 @@
 
 #include <limits>
 
-#include "derivation/generation_request.h"
+#include "derivation/utf8.h"
 
 Bytes ToUtf8(const std::u16string& text) {
     if (text.empty()) return {};

@@ -36,29 +36,3 @@ struct AppState {
 };
 
 extern AppState g_app;
-
-LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-LRESULT CALLBACK ResultWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-
-// A control's whole text; empty when it has none.
-std::wstring ReadWindowText(HWND control);
-
-// Creates the result window, centred over the main window. Null on failure.
-HWND CreateResultWindow();
-// Overwrites the result text with zeros and empties it.
-void WipeResultText();
-
-// The clipboard guard: Copy from the result window, and the check run by the
-// main window's timer 30 seconds later.
-enum class CopyResult { kCopied, kClipboardBusy, kFailed };
-// Puts `text` on the clipboard and arms the guard for it. On any failure the
-// guard keeps guarding what it guarded before, and the clipboard holds either
-// what it held before or nothing, never the text without its exclusion formats.
-CopyResult CopyToClipboardAndArmGuard(HWND resultWindow, const std::wstring& text);
-// The check, when the guard's timer (or its retry timer) fires: a busy
-// clipboard is tried again a little later instead of being given up on.
-void RunClipboardCheck();
-void RetryClipboardCheck();
-// The check at once, for a program that is ending: with a few short retries,
-// since Windows allows a program only seconds to end its session.
-void RunClipboardCheckBeforeExit();

@@ -8,6 +8,7 @@
 
 #include "crypto/crypto.h"
 #include "ui/app_state.h"
+#include "ui/clipboard_guard.h"
 #include "ui/clipboard_text.h"
 #include "ui/ui_ids.h"
 #include "ui/win_handles.h"

@@ -7,6 +7,8 @@
 #include "crypto/crypto.h"
 #include "platform/system_library.h"
 #include "ui/app_state.h"
+#include "ui/main_window.h"
+#include "ui/result_window.h"
 #include "ui/wide_text.h"
 
 AppState g_app;
@@ -106,10 +108,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     SetCryptoFailurePresenter(ShowCryptoFailureBox);
 
     if (!OpenCryptoProviders()) {
-        MessageBoxW(nullptr,
-                    L"Failed to initialize cryptographic providers.\n"
-                    L"The application cannot start.",
-                    kAppTitle, MB_ICONERROR);
+        const std::wstring text =
+            Utf8ToWide(std::string(kCryptoStartFailureText) + "\nThe application cannot start.");
+        MessageBoxW(nullptr, text.c_str(), kAppTitle, MB_ICONERROR);
         return 1;
     }
 

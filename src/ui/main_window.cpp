@@ -4,15 +4,20 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <array>
 #include <string>
 
 #include "crypto/crypto.h"
 #include "derivation/generation_request.h"
 #include "derivation/keyword_rules.h"
 #include "derivation/password_generator.h"
+#include "derivation/utf8.h"
 #include "ui/app_state.h"
-#include "ui/wide_text.h"
+#include "ui/clipboard_guard.h"
+#include "ui/main_window.h"
+#include "ui/result_window.h"
 #include "ui/ui_ids.h"
+#include "ui/wide_text.h"
 
 namespace {
 
@@ -23,6 +28,16 @@ constexpr DWORD kCheckBoxStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_AUTOCHE
 // Posted by a keyword edit's EN_MAXTEXT, so that the notice box opens after
 // the edit has finished the paste it cut; wParam is the edit's id.
 constexpr UINT WM_APP_KEYWORD_CUT = WM_APP + 1;
+
+// The Allowed field starts with the default symbols, widened here so that
+// the edit is created with them.
+template <std::size_t N>
+constexpr std::array<wchar_t, N> WidenAscii(const char (&text)[N]) {
+    std::array<wchar_t, N> wide{};
+    for (std::size_t i = 0; i < N; ++i) wide[i] = static_cast<wchar_t>(text[i]);
+    return wide;
+}
+constexpr auto kDefaultSymbolsWide = WidenAscii(kDefaultSymbols);
 
 struct ControlLayout {
     const wchar_t* className;
@@ -39,7 +54,8 @@ const ControlLayout kControls[] = {
     {L"EDIT", L"", WS_EX_CLIENTEDGE, kEditStyle, 12, 30, 500, 23, IDC_KEYWORD1},
     {L"STATIC", L"Keyword 2", 0, kLabelStyle, 12, 65, 200, 18, IDC_KEYWORD2_LABEL},
     {L"EDIT", L"", WS_EX_CLIENTEDGE, kEditStyle, 11, 83, 500, 23, IDC_KEYWORD2},
-    {L"STATIC", L"Password Length : 12", 0, kLabelStyle, 12, 131, 480, 18, IDC_LENGTH_LABEL},
+    // Its text is the trackbar's position (ShowLength).
+    {L"STATIC", L"", 0, kLabelStyle, 12, 131, 480, 18, IDC_LENGTH_LABEL},
     {TRACKBAR_CLASSW, L"", 0, WS_CHILD | WS_VISIBLE | WS_TABSTOP | TBS_AUTOTICKS, 12, 163, 482,
      45, IDC_LENGTH},
     {L"BUTTON", L"Numbers", 0, kCheckBoxStyle, 12, 227, 85, 19, IDC_NUMBERS},
@@ -47,7 +63,8 @@ const ControlLayout kControls[] = {
     {L"BUTTON", L"Lowercase", 0, kCheckBoxStyle, 201, 227, 90, 19, IDC_LOWERCASE},
     {L"BUTTON", L"Symbols", 0, kCheckBoxStyle, 300, 227, 80, 19, IDC_SYMBOLS},
     {L"STATIC", L"Allowed :", 0, kLabelStyle, 12, 253, 62, 18, IDC_ALLOWED_LABEL},
-    {L"EDIT", L"!@#$%*-_", WS_EX_CLIENTEDGE, kEditStyle, 78, 250, 434, 23, IDC_ALLOWED},
+    {L"EDIT", kDefaultSymbolsWide.data(), WS_EX_CLIENTEDGE, kEditStyle, 78, 250, 434, 23,
+     IDC_ALLOWED},
     {L"BUTTON", L"GENERATE PASSWORD", 0, WS_CHILD | WS_VISIBLE | WS_TABSTOP, 12, 286, 500, 40,
      IDC_GENERATE},
 };
@@ -64,6 +81,12 @@ HWND Control(HWND window, int id) { return GetDlgItem(window, id); }
 
 bool IsChecked(HWND window, int id) {
     return SendMessageW(Control(window, id), BM_GETCHECK, 0, 0) != 0;
+}
+
+void ShowLength(HWND window, int length) {
+    wchar_t label[128];
+    wsprintfW(label, L"Password Length : %d", length);
+    SetWindowTextW(Control(window, IDC_LENGTH_LABEL), label);
 }
 
 std::u16string ToU16(const std::wstring& text) {
@@ -132,11 +155,8 @@ void OnKeywordEditNotification(HWND window, int editId, WORD code) {
 
 LRESULT OnKeywordCut(HWND window, WPARAM editId) {
     const int keywordNumber = KeywordIndex(static_cast<int>(editId)) + 1;
-    const std::wstring text = L"Keyword " + std::to_wstring(keywordNumber) + L" was cut to " +
-                              std::to_wstring(kMaxKeywordUnits) +
-                              L" characters, the longest a keyword can be. Check it, or use a "
-                              L"shorter keyword.";
-    MessageBoxW(window, text.c_str(), kAppTitle, MB_ICONWARNING);
+    MessageBoxW(window, Utf8ToWide(KeywordCutText(keywordNumber)).c_str(), kAppTitle,
+                MB_ICONWARNING);
     return 0;
 }
 
@@ -154,6 +174,7 @@ LRESULT OnCreate(HWND window) {
     SendMessageW(trackbar, TBM_SETRANGE, TRUE, MAKELPARAM(kMinLength, kMaxLength));
     SendMessageW(trackbar, TBM_SETPOS, TRUE, kDefaultLength);
     SendMessageW(trackbar, TBM_SETTICFREQ, 10, 0);
+    ShowLength(window, kDefaultLength);
 
     for (int id : {IDC_NUMBERS, IDC_UPPERCASE, IDC_LOWERCASE, IDC_SYMBOLS}) {
         SendMessageW(Control(window, id), BM_SETCHECK, BST_CHECKED, 0);
@@ -168,8 +189,7 @@ LRESULT OnCreate(HWND window) {
 
 // The warning box of a refused keyword, then the caret in that keyword.
 void ShowKeywordWarning(HWND window, const std::string& text, int editId) {
-    MessageBoxW(window, Utf8ToWide(text).c_str(), kAppTitle,
-                MB_ICONWARNING);
+    MessageBoxW(window, Utf8ToWide(text).c_str(), kAppTitle, MB_ICONWARNING);
     SetFocus(Control(window, editId));
 }
 
@@ -306,10 +326,7 @@ LRESULT OnCommand(HWND window, WPARAM wParam, LPARAM lParam) {
 LRESULT OnHorizontalScroll(HWND window, LPARAM lParam) {
     HWND trackbar = Control(window, IDC_LENGTH);
     if (reinterpret_cast<HWND>(lParam) == trackbar) {
-        wchar_t label[128];
-        wsprintfW(label, L"Password Length : %d",
-                  static_cast<int>(SendMessageW(trackbar, TBM_GETPOS, 0, 0)));
-        SetWindowTextW(Control(window, IDC_LENGTH_LABEL), label);
+        ShowLength(window, static_cast<int>(SendMessageW(trackbar, TBM_GETPOS, 0, 0)));
     }
     return 0;
 }
@@ -334,18 +351,6 @@ LRESULT OnDestroy() {
 }
 
 }  // namespace
-
-std::wstring ReadWindowText(HWND control) {
-    // One named result on every path, so that it is built in the caller's
-    // string: a moved short string would leave its text on the stack.
-    std::wstring text;
-    const int length = GetWindowTextLengthW(control);
-    if (length <= 0) return text;
-    text.resize(static_cast<std::size_t>(length) + 1);
-    GetWindowTextW(control, &text[0], length + 1);
-    text.resize(static_cast<std::size_t>(length));
-    return text;
-}
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {

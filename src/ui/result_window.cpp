@@ -5,8 +5,12 @@
 #include <string>
 
 #include "crypto/crypto.h"
+#include "derivation/generation_request.h"
 #include "ui/app_state.h"
+#include "ui/clipboard_guard.h"
+#include "ui/result_window.h"
 #include "ui/ui_ids.h"
+#include "ui/wide_text.h"
 
 namespace {
 
@@ -78,9 +82,8 @@ LRESULT CALLBACK PasswordEditProc(HWND edit, UINT message, WPARAM wParam, LPARAM
 }
 
 LRESULT OnCreate(HWND window) {
-    wchar_t heading[128];
-    swprintf(heading, 128, L"Generated password  (%.0f bits)", g_app.estimateBits);
-    CreateChild(window, L"STATIC", heading, 0, WS_CHILD | WS_VISIBLE, 12, 9, 510, 18,
+    const std::wstring heading = Utf8ToWide(StrengthHeading(g_app.estimateBits));
+    CreateChild(window, L"STATIC", heading.c_str(), 0, WS_CHILD | WS_VISIBLE, 12, 9, 510, 18,
                 IDC_RESULT_LABEL, g_app.uiFont);
     HWND edit = CreateChild(window, L"EDIT", g_app.resultText.c_str(), WS_EX_CLIENTEDGE,
                             WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_READONLY, 12,

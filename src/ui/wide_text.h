@@ -1,7 +1,9 @@
-// UTF-8 to UTF-16 for what the program shows: the core's messages and the
-// password. Both go through the platform's conversion, as keywords do the
-// other way.
+// The program's text in UTF-16: UTF-8 from the core (its messages and the
+// password) converted for display, and text read back from controls. The
+// conversion is the platform's, as keywords' is the other way.
 #pragma once
+
+#include <windows.h>
 
 #include <cstddef>
 #include <string>
@@ -11,3 +13,6 @@
 void Utf8ToWideInto(const char* bytes, std::size_t size, std::wstring& out);
 
 std::wstring Utf8ToWide(const std::string& text);
+
+// A control's whole text; empty when it has none.
+std::wstring ReadWindowText(HWND control);

@@ -15,6 +15,7 @@
 #include <string>
 
 #include "derivation/generation_request.h"
+#include "derivation/utf8.h"
 #include "derivation/key_derivation.h"
 #include "derivation/password_generator.h"
 #include "secrets/freed_memory_scanner.h"

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "derivation/generation_request.h"
+#include "derivation/utf8.h"
 #include "derivation/password_generator.h"
 #include "support/utf8_oracle.h"
 #include "vectors/password_vectors.h"
