@@ -123,7 +123,8 @@ void CreateMenuBar(HWND window) {
     HMENU fileMenu = CreatePopupMenu();
     HMENU helpMenu = CreatePopupMenu();
     AppendMenuW(fileMenu, MF_STRING, IDM_EXIT, L"Exit");
-    AppendMenuW(helpMenu, MF_STRING, IDM_ABOUT, L"About Tarnwell Password Generator");
+    const std::wstring about = std::wstring(L"About ") + kAppTitle;
+    AppendMenuW(helpMenu, MF_STRING, IDM_ABOUT, about.c_str());
     AppendMenuW(menuBar, MF_POPUP, reinterpret_cast<UINT_PTR>(fileMenu), L"File");
     AppendMenuW(menuBar, MF_POPUP, reinterpret_cast<UINT_PTR>(helpMenu), L"Help");
     SetMenu(window, menuBar);
