@@ -42,6 +42,11 @@ bool IsCryptoFailureReportPending();
 // front end's presenter. Otherwise nothing.
 void ReportCryptoFailure();
 
+// How every operation of a provider fails: the report, then the empty
+// result. Output written before the failure is wiped first.
+Bytes FailCryptoOperation();
+Bytes FailCryptoOperation(Bytes& partialOutput);
+
 // How the front end shows the failure text: a message box in the Windows
 // program, standard error in the command-line program (the default).
 using CryptoFailurePresenter = void (*)(const char* text);

@@ -66,27 +66,22 @@ Bytes HashOnce(BCRYPT_ALG_HANDLE provider, const std::uint8_t* secret, std::size
     constexpr std::size_t kUlongMax = std::numeric_limits<ULONG>::max();
     // No provider (never opened, or closed) means no bcrypt functions either.
     if (provider == nullptr || secretLength > kUlongMax || dataLength > kUlongMax) {
-        ReportCryptoFailure();
-        return {};
+        return FailCryptoOperation();
     }
     HashObject hash;
     const Bcrypt& bcrypt = g_providers.bcrypt;
     if (Failed(bcrypt.createHash(provider, &hash.handle, nullptr, 0, const_cast<PUCHAR>(secret),
                                  static_cast<ULONG>(secretLength), 0))) {
         hash.handle = nullptr;
-        ReportCryptoFailure();
-        return {};
+        return FailCryptoOperation();
     }
     if (Failed(bcrypt.hashData(hash.handle, const_cast<PUCHAR>(data),
                                static_cast<ULONG>(dataLength), 0))) {
-        ReportCryptoFailure();
-        return {};
+        return FailCryptoOperation();
     }
     Bytes out(kSha256Size, 0);
     if (Failed(bcrypt.finishHash(hash.handle, out.data(), static_cast<ULONG>(out.size()), 0))) {
-        SecureWipeContents(out);
-        ReportCryptoFailure();
-        return {};
+        return FailCryptoOperation(out);
     }
     return out;
 }
@@ -129,8 +124,7 @@ Bytes Pbkdf2Sha256(const std::uint8_t* password, std::uint32_t passwordLength,
                    std::uint32_t iterations, std::size_t outputLength) {
     if (g_providers.hmac == nullptr || saltLength > std::numeric_limits<ULONG>::max() ||
         outputLength > std::numeric_limits<ULONG>::max()) {
-        ReportCryptoFailure();
-        return {};
+        return FailCryptoOperation();
     }
     // HMAC replaces a key longer than its block by the key's digest (RFC 2104),
     // so passing that digest gives the same key. Done here once, because
@@ -149,9 +143,7 @@ Bytes Pbkdf2Sha256(const std::uint8_t* password, std::uint32_t passwordLength,
         static_cast<ULONG>(out.size()), 0));
     SecureWipeContents(hashedPassword);
     if (!derived) {
-        SecureWipeContents(out);
-        ReportCryptoFailure();
-        return {};
+        return FailCryptoOperation(out);
     }
     return out;
 }

@@ -16,11 +16,6 @@ struct DigestContext {
     ~DigestContext() { EVP_MD_CTX_free(ctx); }
 };
 
-Bytes Fail() {
-    ReportCryptoFailure();
-    return {};
-}
-
 // SHA-256 fetched once per derivation: an explicitly fetched digest spares
 // every EVP_DigestInit_ex2 the implicit fetch that EVP_sha256() costs.
 struct FetchedSha256 {
@@ -102,7 +97,7 @@ Bytes Sha256Digest(const std::uint8_t* data, std::size_t length) {
         EVP_DigestUpdate(digest.ctx, data, length) != 1 ||
         EVP_DigestFinal_ex(digest.ctx, out.data(), &written) != 1 ||
         written != kSha256Size) {
-        return Fail();
+        return FailCryptoOperation();
     }
     return out;
 }
@@ -112,15 +107,14 @@ Bytes HmacSha256(const std::uint8_t* key, std::size_t keyLength,
     // HMAC() takes an int key length; an empty key needs a valid pointer.
     static const std::uint8_t kEmpty = 0;
     if (keyLength > static_cast<std::size_t>(std::numeric_limits<int>::max())) {
-        return Fail();
+        return FailCryptoOperation();
     }
     Bytes out(kSha256Size, 0);
     unsigned int written = 0;
     if (HMAC(EVP_sha256(), keyLength ? key : &kEmpty, static_cast<int>(keyLength),
              dataLength ? data : &kEmpty, dataLength, out.data(), &written) == nullptr ||
         written != kSha256Size) {
-        SecureWipeContents(out);
-        return Fail();
+        return FailCryptoOperation(out);
     }
     return out;
 }
@@ -130,14 +124,16 @@ Bytes Pbkdf2Sha256(const std::uint8_t* password, std::uint32_t passwordLength,
                    std::uint32_t iterations, std::size_t outputLength) {
     // RFC 8018 numbers the output blocks with a 32-bit counter.
     constexpr std::uint64_t kMaxOutput = 0xffffffffull * kSha256Size;
-    if (iterations == 0 || outputLength == 0 || outputLength > kMaxOutput) return Fail();
+    if (iterations == 0 || outputLength == 0 || outputLength > kMaxOutput) {
+        return FailCryptoOperation();
+    }
 
     FetchedSha256 sha256;
     PadStates pads;
     DigestContext work;
     if (sha256.md == nullptr || work.ctx == nullptr ||
         !KeyPadStates(sha256.md, password, passwordLength, pads)) {
-        return Fail();
+        return FailCryptoOperation();
     }
 
     Bytes out(outputLength, 0);
@@ -162,8 +158,7 @@ Bytes Pbkdf2Sha256(const std::uint8_t* password, std::uint32_t passwordLength,
     SecureWipe(u, sizeof u);
     SecureWipe(t, sizeof t);
     if (!ok) {
-        SecureWipeContents(out);
-        return Fail();
+        return FailCryptoOperation(out);
     }
     return out;
 }

@@ -30,6 +30,16 @@ void ReportCryptoFailure() {
     g_report.presenter(kCryptoFailureText);
 }
 
+Bytes FailCryptoOperation() {
+    ReportCryptoFailure();
+    return {};
+}
+
+Bytes FailCryptoOperation(Bytes& partialOutput) {
+    SecureWipeContents(partialOutput);
+    return FailCryptoOperation();
+}
+
 void SetCryptoFailurePresenter(CryptoFailurePresenter presenter) {
     g_report.presenter = presenter ? presenter : PresentOnStandardError;
 }
