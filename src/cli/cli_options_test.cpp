@@ -106,4 +106,15 @@ TEST(CliOptionsTest, HelpAndVersion) {
     EXPECT_TRUE(ParseCliOptions({u"--version"}).options.showVersion);
 }
 
+// The help states the range and the defaults the options really have.
+TEST(CliOptionsTest, HelpStatesTheRangeAndTheDefaults) {
+    const std::string usage = CliUsage();
+    for (const char* line :
+         {"  --length N       password length, 5 to 128 in ASCII digits (default 12)\n",
+          "  --symbols SET    allowed symbols; only ASCII punctuation is kept (default "
+          "\"!@#$%*-_\")\n"}) {
+        EXPECT_NE(usage.find(line), std::string::npos) << line;
+    }
+}
+
 }  // namespace
