@@ -42,21 +42,14 @@ int wmain(int argc, wchar_t** argv) {
                      "              CLI WINE_BCRYPT PLANTED_MARKER PLANTING_CONTROL\n");
         return 2;
     }
-    auto narrow = [](const wchar_t* text) {
-        const int bytes = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
-        std::string utf8(static_cast<std::size_t>(bytes), '\0');
-        WideCharToMultiByte(CP_UTF8, 0, text, -1, &utf8[0], bytes, nullptr, nullptr);
-        utf8.resize(static_cast<std::size_t>(bytes > 0 ? bytes - 1 : 0));
-        return utf8;
-    };
-    g_programPaths.program = ToWindowsPath(narrow(argv[1]));
-    g_programPaths.bcryptStandin = ToWindowsPath(narrow(argv[2]));
-    g_programPaths.faultCopyFolder = ToWindowsPath(narrow(argv[3]));
-    g_screenshotDirectory = narrow(argv[4]);
-    g_programPaths.cli = ToWindowsPath(narrow(argv[5]));
-    g_programPaths.wineBcrypt = ToWindowsPath(narrow(argv[6]));
-    g_programPaths.plantedMarker = ToWindowsPath(narrow(argv[7]));
-    g_programPaths.plantingControl = ToWindowsPath(narrow(argv[8]));
+    g_programPaths.program = ToWindowsPath(WideToUtf8(argv[1]));
+    g_programPaths.bcryptStandin = ToWindowsPath(WideToUtf8(argv[2]));
+    g_programPaths.faultCopyFolder = ToWindowsPath(WideToUtf8(argv[3]));
+    g_screenshotDirectory = WideToUtf8(argv[4]);
+    g_programPaths.cli = ToWindowsPath(WideToUtf8(argv[5]));
+    g_programPaths.wineBcrypt = ToWindowsPath(WideToUtf8(argv[6]));
+    g_programPaths.plantedMarker = ToWindowsPath(WideToUtf8(argv[7]));
+    g_programPaths.plantingControl = ToWindowsPath(WideToUtf8(argv[8]));
     SetWineWindowOptions();
     std::string error;
     if (!PrepareFaultCopy(&error)) {
