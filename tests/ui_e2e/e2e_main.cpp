@@ -12,14 +12,15 @@
 
 namespace {
 
-// The tests run on a display without a window manager. Without one, Wine
-// draws no caption or frame unless asked to draw them itself; with one, the
-// manager's frame would let the window be dragged around the program's back.
-// And for a window that it leaves to a manager, Wine waits up to two seconds,
-// at every close, for a manager that is not there to withdraw it: the
-// program's thread stands still for two seconds after each message box and
-// result window. So ask Wine to draw the Windows frame and to manage the
-// windows itself, for the program and its fault copy only.
+// The test script's virtual display has a window manager (openbox, started
+// by scripts/virtual-display.sh); a bare CTest run gets one from xvfb-run
+// with none. The program's windows must look and behave alike on both: with
+// a manager, its frame would let the window be dragged around the program's
+// back and it would place the windows itself; without one, Wine draws no
+// caption or frame, and at every close waits up to two seconds for a manager
+// to withdraw the window, standing the program's thread still after each
+// message box and result window. So Wine draws the Windows frame and manages
+// the windows itself, for the program and its copies only.
 void SetWineWindowOptions() {
     for (const wchar_t* program :
          {L"TarnwellPasswordGenerator.exe", kFaultCopyName, kPlantedCopyName}) {
