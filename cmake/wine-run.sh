@@ -2,12 +2,10 @@
 # Runs a cross-built Windows program under Wine for CTest and the scripts:
 #   wine-run.sh PREFIX program.exe [arguments...]
 # The Wine prefix lives in the build folder and is made on first use, with the
-# Mono and Gecko installers and the crash dialog turned off; TARNWELL_WINE_PREFIX,
-# when set, names another one, so that tests can run beside each other with a
-# Wine server each. Every run has a hard timeout (TARNWELL_WINE_TIMEOUT
-# seconds, default 600).
+# Mono and Gecko installers and the crash dialog turned off. Every run has a
+# hard timeout (TARNWELL_WINE_TIMEOUT seconds, default 600).
 set -u
-prefix=$(realpath -m "${TARNWELL_WINE_PREFIX:-$1}")
+prefix=$(realpath -m "$1")
 shift
 
 export WINEPREFIX=$prefix

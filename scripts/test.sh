@@ -28,14 +28,12 @@ scripts/install-deps.sh || exit 1
 source scripts/virtual-display.sh
 start_virtual_display || exit 1
 logs=$(mktemp -d)
-others_prefix="$PWD/build/windows/wineprefix-others"
 background=()
 stop_everything() {
   local pid
   for pid in "${background[@]}"; do kill "$pid" 2>/dev/null; done
   # Wine's server would outlive the run and keep its output open.
   WINEPREFIX="$PWD/build/windows/wineprefix" wineserver -k 2>/dev/null
-  WINEPREFIX="$others_prefix" wineserver -k 2>/dev/null
   stop_virtual_display
   rm -rf "$logs"
 }
@@ -74,28 +72,19 @@ tally() {
   [ "$bad" -eq 0 ] || broken+=("$1")
 }
 
-# The Windows tests mostly wait, and so leave the machine to the native
-# builds. The end-to-end tests drive the real program on the display and the
-# clipboard, and a Wine program started beside them in their prefix was seen
-# to stall until they ended; so the other Windows tests run at the same time
-# in a Wine prefix and on a virtual display of their own.
+# The end-to-end tests come first: they mostly wait, and so leave the
+# machine to the native builds. The other Windows tests follow them rather
+# than run beside them, as the end-to-end tests' RUN_SERIAL asks: a Wine
+# program started while they run was seen to stall until they ended.
 echo "=== windows (build, at ${SECONDS}s)"
 windows_parts=()
 if build windows; then
   {
     ctest --preset windows -R '^ui_e2e$' >"$logs/windows-e2e" 2>&1
     echo "(ended at ${SECONDS}s)" >>"$logs/windows-e2e"
+    ctest --preset windows -E '^ui_e2e$' -j2 >"$logs/windows" 2>&1
+    echo "(ended at ${SECONDS}s)" >>"$logs/windows"
   } &
-  background+=($!)
-  (
-    unset TARNWELL_XVFB_PID TARNWELL_WM_PID
-    trap stop_virtual_display EXIT
-    trap 'exit 143' TERM
-    start_virtual_display &&
-      TARNWELL_WINE_PREFIX=$others_prefix ctest --preset windows -E '^ui_e2e$' -j2
-    echo "(ended at ${SECONDS}s)"
-    WINEPREFIX=$others_prefix wineserver -k 2>/dev/null
-  ) >"$logs/windows" 2>&1 &
   background+=($!)
   windows_parts=(windows-e2e windows)
 else
