@@ -76,12 +76,14 @@ tally() {
 # machine to the native builds. The other Windows tests follow them rather
 # than run beside them, as the end-to-end tests' RUN_SERIAL asks: a Wine
 # program started while they run was seen to stall until they ended.
-echo "=== windows (build)"
+echo "=== windows (build, at ${SECONDS}s)"
 windows_parts=()
 if build windows; then
   {
     ctest --preset windows -R '^ui_e2e$' >"$logs/windows-e2e" 2>&1
+    echo "(ended at ${SECONDS}s)" >>"$logs/windows-e2e"
     ctest --preset windows -E '^ui_e2e$' -j2 >"$logs/windows" 2>&1
+    echo "(ended at ${SECONDS}s)" >>"$logs/windows"
   } &
   background+=($!)
   windows_parts=(windows-e2e windows)
@@ -90,7 +92,7 @@ else
 fi
 
 for preset in linux linux-asan; do
-  echo "=== $preset"
+  echo "=== $preset (at ${SECONDS}s)"
   if ! build "$preset"; then
     build_failed "$preset"
     continue
@@ -99,7 +101,7 @@ for preset in linux linux-asan; do
   tally "$preset" "$logs/$preset"
 done
 
-echo "=== fuzz"
+echo "=== fuzz (at ${SECONDS}s)"
 scripts/fuzz.sh "$fuzz_seconds" 2>&1 | tee "$logs/fuzz"
 fuzz_status=${PIPESTATUS[0]}
 summary=$(grep -E '^fuzz targets: [0-9]+ clean, [0-9]+ failing' "$logs/fuzz" | tail -n 1)
@@ -117,7 +119,7 @@ fi
 wait "${background[@]}" 2>/dev/null
 background=()
 for part in "${windows_parts[@]}"; do
-  echo "=== $part"
+  echo "=== $part (shown at ${SECONDS}s)"
   cat "$logs/$part"
   tally "$part" "$logs/$part"
 done

@@ -85,10 +85,15 @@ LRESULT OnCreate(HWND window) {
     const std::wstring heading = Utf8ToWide(StrengthHeading(g_app.estimateBits));
     CreateChild(window, L"STATIC", heading.c_str(), 0, WS_CHILD | WS_VISIBLE, 12, 9, 510, 18,
                 IDC_RESULT_LABEL, g_app.uiFont);
-    HWND edit = CreateChild(window, L"EDIT", g_app.resultText.c_str(), WS_EX_CLIENTEDGE,
+    // Created empty and given the password after: a window's creation text
+    // is copied by the system into a block that goes back to the heap
+    // unwiped when the window is destroyed, while the edit's own buffer is
+    // the one wiped below.
+    HWND edit = CreateChild(window, L"EDIT", L"", WS_EX_CLIENTEDGE,
                             WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_READONLY, 12,
                             27, 517, 147, IDC_RESULT_EDIT, g_app.passwordFont);
     if (edit) {
+        SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(g_app.resultText.c_str()));
         g_app.resultEditProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
             edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(PasswordEditProc)));
     }

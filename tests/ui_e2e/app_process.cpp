@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "fault_injection.h"
+#include "probe_hook.h"
 
 ProgramPaths g_programPaths;
 
@@ -14,6 +15,16 @@ std::wstring Utf8ToWide(const std::string& utf8) {
     std::wstring wide(static_cast<std::size_t>(units), L'\0');
     MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &wide[0], units);
     return wide;
+}
+
+std::string WideToUtf8(const std::wstring& wide) {
+    if (wide.empty()) return {};
+    const int bytes = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
+                                          nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<std::size_t>(bytes), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), &utf8[0], bytes,
+                        nullptr, nullptr);
+    return utf8;
 }
 
 std::wstring ToWindowsPath(const std::string& path) {
@@ -91,14 +102,17 @@ HWND AppProcess::FindTopLevel(const wchar_t* className) const {
 HWND AppProcess::WaitForTopLevel(const wchar_t* className, DWORD timeoutMs) const {
     HWND found = nullptr;
     WaitUntil([&] { return (found = FindTopLevel(className)) != nullptr; }, timeoutMs);
+    // A window is found as soon as it exists, before its controls and text
+    // do; shown and with its thread back in a message loop, it is complete.
+    if (found && WaitUntil([&] { return IsWindowVisible(found) != FALSE; }, timeoutMs)) {
+        SyncWithProgram(found);
+    }
     return found;
 }
 
 HWND AppProcess::WaitForMainWindow(DWORD timeoutMs) {
+    // Shown means start-up is over: the controls and menu exist.
     mainWindow_ = WaitForTopLevel(L"VORKAMainClass", timeoutMs);
-    // Visible means start-up is over: the controls and menu exist.
-    if (mainWindow_) WaitUntil([&] { return IsWindowVisible(mainWindow_) != FALSE; }, timeoutMs);
-    if (mainWindow_) SyncWithProgram(mainWindow_);
     return mainWindow_;
 }
 
@@ -166,18 +180,23 @@ std::vector<HWND> ChildrenInOrder(HWND parent) {
 }
 
 void SyncWithProgram(HWND window) {
-    // Let posted input reach the program's queue and be picked up; a
-    // generation it starts keeps the thread busy, and the sent message
-    // below then waits for it.
-    Sleep(150);
+    // A sent message is handled before posted ones, so first wait until the
+    // thread has taken everything posted so far; then the sent one returns
+    // only once the thread is back in a message loop, after what it started
+    // (a generation keeps it busy for seconds).
+    WaitForPostedMessages(window, 120000);
     DWORD_PTR ignored = 0;
     SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 120000, &ignored);
+}
+
+bool OpenClipboardWhenFree() {
+    return WaitUntil([] { return OpenClipboard(nullptr) != FALSE; }, 1000);
 }
 
 std::wstring ReadClipboardText(bool* hasText) {
     *hasText = false;
     std::wstring text;
-    for (int attempt = 0; attempt < 40 && !OpenClipboard(nullptr); ++attempt) Sleep(25);
+    if (!OpenClipboardWhenFree()) return text;
     HANDLE block = GetClipboardData(CF_UNICODETEXT);
     if (block) {
         if (const auto* data = static_cast<const wchar_t*>(GlobalLock(block))) {
@@ -194,7 +213,7 @@ std::wstring ReadClipboardText(bool* hasText) {
 }
 
 bool PutTextOnClipboard(const std::wstring& text) {
-    for (int attempt = 0; attempt < 40 && !OpenClipboard(nullptr); ++attempt) Sleep(25);
+    if (!OpenClipboardWhenFree()) return false;
     EmptyClipboard();
     const SIZE_T bytes = (text.size() + 1) * sizeof(wchar_t);
     HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes);

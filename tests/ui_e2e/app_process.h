@@ -51,6 +51,7 @@ public:
     HWND MainWindow() const { return mainWindow_; }
     // The program's top-level window of this class, or null.
     HWND FindTopLevel(const wchar_t* className) const;
+    // Waits for such a window and then until it is shown and complete.
     HWND WaitForTopLevel(const wchar_t* className, DWORD timeoutMs) const;
     // A message box (class #32770) of this program, or null.
     HWND FindMessageBox() const { return FindTopLevel(L"#32770"); }
@@ -77,14 +78,14 @@ SIZE ClientSize(HWND window);
 // The direct children in creation (Z) order.
 std::vector<HWND> ChildrenInOrder(HWND parent);
 
-// Waits until `condition` holds, polling every 50 ms; false on time-out.
+// Waits until `condition` holds, polling every 10 ms; false on time-out.
 template <typename Condition>
 bool WaitUntil(Condition condition, DWORD timeoutMs) {
     const ULONGLONG deadline = GetTickCount64() + timeoutMs;
     for (;;) {
         if (condition()) return true;
         if (GetTickCount64() >= deadline) return false;
-        Sleep(50);
+        Sleep(10);
     }
 }
 
@@ -92,12 +93,17 @@ bool WaitUntil(Condition condition, DWORD timeoutMs) {
 // before: a generation in progress blocks this until it is done.
 void SyncWithProgram(HWND window);
 
-// Text and clipboard helpers of the test's own.
+// Text and clipboard helpers of the test's own. The clipboard is opened
+// when another process lets it go, within a second.
+bool OpenClipboardWhenFree();
 std::wstring ReadClipboardText(bool* hasText);
 bool PutTextOnClipboard(const std::wstring& text);
 std::wstring Utf8ToWide(const std::string& utf8);
+std::string WideToUtf8(const std::wstring& wide);
 
 extern std::string g_screenshotDirectory;  // a Unix path
 // Saves the screen area of `window` (frame included) as a PNG in the build
-// folder's screenshots folder; returns the Unix path written, or empty.
+// folder's screenshots folder; returns the Unix path written, or empty. The
+// pictures are for people to look at: one that cannot be taken is reported
+// on the output and fails no test.
 std::string SaveScreenshot(HWND window, const std::string& name);

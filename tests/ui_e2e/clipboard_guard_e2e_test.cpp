@@ -1,9 +1,9 @@
 // The clipboard guard in real time. Two instances of the program share the
 // one clipboard, and their 30-second waits overlap:
-//   t0        instance A copies its password; the test then copies other text
-//   t0 + 30   A's check; the other text is still there afterwards;
-//             instance B copies its first password (t1)
+//   t0        instance A copies its password; right after, instance B, for
+//             A someone else, copies its first password (t1)
 //   t1 + 10   B copies a second password (t2)
+//   t0 + 30   A's check; B's password is still there afterwards
 //   t2 + 30   B's one check empties the clipboard; none came at t1 + 30
 // The test does not touch the clipboard while a program copies or checks:
 // holding it open at that moment would make the program leave it alone. It
@@ -83,14 +83,8 @@ TEST(ClipboardGuard, EmptiesOnlyItsOwnTextThirtySecondsAfterTheLastCopy) {
     SyncWithProgram(mainA);
     EXPECT_TRUE(IsWindowEnabled(mainA));
 
-    const std::wstring otherText = L"copied by someone else";
-    ASSERT_TRUE(PutTextOnClipboard(otherText));
-    const ULONGLONG checkedA = WaitForCheck(watch, mainA);
-    ASSERT_NE(checkedA, 0u) << "A's check never came";
-    EXPECT_GE(checkedA - t0, kGuardDelayMs - 500);
-    EXPECT_EQ(ClipboardText(&hasText), otherText) << "A's check removed someone else's text";
-
-    // B: two copies ten seconds apart; one check, against the second.
+    // B: two copies ten seconds apart; one check, against the second. The
+    // ten seconds are real: they are what tells its two checks apart.
     const ULONGLONG t1 = CopyAndWaitForClipboard(resultB, VectorPassword(VectorNamed("swapped")));
     ASSERT_NE(t1, 0u);
     EnterVector(mainB, VectorNamed("non-ascii"));
@@ -98,9 +92,15 @@ TEST(ClipboardGuard, EmptiesOnlyItsOwnTextThirtySecondsAfterTheLastCopy) {
     ASSERT_NE(secondResultB, nullptr);
     const ULONGLONG elapsed = GetTickCount64() - t1;
     if (elapsed < 10000) Sleep(static_cast<DWORD>(10000 - elapsed));
-    const ULONGLONG t2 =
-        CopyAndWaitForClipboard(secondResultB, VectorPassword(VectorNamed("non-ascii")));
+    const std::wstring lastPassword = VectorPassword(VectorNamed("non-ascii"));
+    const ULONGLONG t2 = CopyAndWaitForClipboard(secondResultB, lastPassword);
     ASSERT_NE(t2, 0u);
+    ASSERT_LT(t2 - t0, kGuardDelayMs - 5000) << "B's copies took too long to come before A's check";
+
+    const ULONGLONG checkedA = WaitForCheck(watch, mainA);
+    ASSERT_NE(checkedA, 0u) << "A's check never came";
+    EXPECT_GE(checkedA - t0, kGuardDelayMs - 500);
+    EXPECT_EQ(ClipboardText(&hasText), lastPassword) << "A's check removed someone else's text";
 
     const ULONGLONG checkedB = WaitForCheck(watch, mainB);
     ASSERT_NE(checkedB, 0u) << "B's check never came";
@@ -130,7 +130,7 @@ TEST(ClipboardGuard, CopyKeepsThePasswordOutOfClipboardHistoryAndCloudSync) {
     ASSERT_TRUE(CopyAndWaitForClose(result));
     SyncWithProgram(main);
 
-    ASSERT_TRUE(WaitUntil([] { return OpenClipboard(nullptr) != FALSE; }, 2000));
+    ASSERT_TRUE(OpenClipboardWhenFree());
     std::vector<UINT> formats;
     for (UINT format = EnumClipboardFormats(0); format != 0; format = EnumClipboardFormats(format)) {
         formats.push_back(format);
@@ -139,7 +139,9 @@ TEST(ClipboardGuard, CopyKeepsThePasswordOutOfClipboardHistoryAndCloudSync) {
     EXPECT_EQ(formats[0], static_cast<UINT>(CF_UNICODETEXT)) << "the text is no longer first";
     HANDLE text = GetClipboardData(CF_UNICODETEXT);
     ASSERT_NE(text, nullptr);
-    EXPECT_EQ(GlobalSize(text), (password.size() + 1) * sizeof(wchar_t));
+    // GlobalSize may count more than the program asked for: Windows documents
+    // that it rounds up (Wine does not), so only the least is ours to check.
+    ASSERT_GE(GlobalSize(text), (password.size() + 1) * sizeof(wchar_t));
     if (const auto* units = static_cast<const wchar_t*>(GlobalLock(text))) {
         EXPECT_EQ(std::wstring(units, password.size() + 1), password + L'\0');
         GlobalUnlock(text);
@@ -149,7 +151,7 @@ TEST(ClipboardGuard, CopyKeepsThePasswordOutOfClipboardHistoryAndCloudSync) {
         SCOPED_TRACE(testing::Message() << name);
         HANDLE block = GetClipboardData(RegisterClipboardFormatW(name));
         ASSERT_NE(block, nullptr) << "the format is missing";
-        EXPECT_EQ(GlobalSize(block), sizeof(DWORD));
+        ASSERT_GE(GlobalSize(block), sizeof(DWORD));
         if (const void* data = GlobalLock(block)) {
             DWORD value = 1;
             std::memcpy(&value, data, sizeof(value));

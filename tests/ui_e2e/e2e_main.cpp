@@ -12,14 +12,15 @@
 
 namespace {
 
-// The tests run on a display without a window manager. Without one, Wine
-// draws no caption or frame unless asked to draw them itself; with one, the
-// manager's frame would let the window be dragged around the program's back.
-// And for a window that it leaves to a manager, Wine waits up to two seconds,
-// at every close, for a manager that is not there to withdraw it: the
-// program's thread stands still for two seconds after each message box and
-// result window. So ask Wine to draw the Windows frame and to manage the
-// windows itself, for the program and its fault copy only.
+// The test script's virtual display has a window manager (openbox, started
+// by scripts/virtual-display.sh); a bare CTest run gets one from xvfb-run
+// with none. The program's windows must look and behave alike on both: with
+// a manager, its frame would let the window be dragged around the program's
+// back and it would place the windows itself; without one, Wine draws no
+// caption or frame, and at every close waits up to two seconds for a manager
+// to withdraw the window, standing the program's thread still after each
+// message box and result window. So Wine draws the Windows frame and manages
+// the windows itself, for the program and its copies only.
 void SetWineWindowOptions() {
     for (const wchar_t* program :
          {L"TarnwellPasswordGenerator.exe", kFaultCopyName, kPlantedCopyName}) {
@@ -42,21 +43,14 @@ int wmain(int argc, wchar_t** argv) {
                      "              CLI WINE_BCRYPT PLANTED_MARKER PLANTING_CONTROL\n");
         return 2;
     }
-    auto narrow = [](const wchar_t* text) {
-        const int bytes = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
-        std::string utf8(static_cast<std::size_t>(bytes), '\0');
-        WideCharToMultiByte(CP_UTF8, 0, text, -1, &utf8[0], bytes, nullptr, nullptr);
-        utf8.resize(static_cast<std::size_t>(bytes > 0 ? bytes - 1 : 0));
-        return utf8;
-    };
-    g_programPaths.program = ToWindowsPath(narrow(argv[1]));
-    g_programPaths.bcryptStandin = ToWindowsPath(narrow(argv[2]));
-    g_programPaths.faultCopyFolder = ToWindowsPath(narrow(argv[3]));
-    g_screenshotDirectory = narrow(argv[4]);
-    g_programPaths.cli = ToWindowsPath(narrow(argv[5]));
-    g_programPaths.wineBcrypt = ToWindowsPath(narrow(argv[6]));
-    g_programPaths.plantedMarker = ToWindowsPath(narrow(argv[7]));
-    g_programPaths.plantingControl = ToWindowsPath(narrow(argv[8]));
+    g_programPaths.program = ToWindowsPath(WideToUtf8(argv[1]));
+    g_programPaths.bcryptStandin = ToWindowsPath(WideToUtf8(argv[2]));
+    g_programPaths.faultCopyFolder = ToWindowsPath(WideToUtf8(argv[3]));
+    g_screenshotDirectory = WideToUtf8(argv[4]);
+    g_programPaths.cli = ToWindowsPath(WideToUtf8(argv[5]));
+    g_programPaths.wineBcrypt = ToWindowsPath(WideToUtf8(argv[6]));
+    g_programPaths.plantedMarker = ToWindowsPath(WideToUtf8(argv[7]));
+    g_programPaths.plantingControl = ToWindowsPath(WideToUtf8(argv[8]));
     SetWineWindowOptions();
     std::string error;
     if (!PrepareFaultCopy(&error)) {

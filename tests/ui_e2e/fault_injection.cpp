@@ -8,16 +8,6 @@
 
 namespace {
 
-std::string Narrow(const std::wstring& wide) {
-    if (wide.empty()) return {};
-    const int bytes = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
-                                          nullptr, 0, nullptr, nullptr);
-    std::string utf8(static_cast<std::size_t>(bytes), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), &utf8[0], bytes,
-                        nullptr, nullptr);
-    return utf8;
-}
-
 bool ReadWholeFile(const std::wstring& path, std::string* text) {
     HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -66,7 +56,7 @@ bool InstallIntoSystemFolder(const std::wstring& from, const wchar_t* name, std:
 
 bool CopyInto(const std::wstring& from, const std::wstring& to, std::string* error) {
     if (CopyFileW(from.c_str(), to.c_str(), FALSE)) return true;
-    *error = "cannot copy " + Narrow(from) + " to " + Narrow(to) + " (error " +
+    *error = "cannot copy " + WideToUtf8(from) + " to " + WideToUtf8(to) + " (error " +
              std::to_string(GetLastError()) + ")";
     return false;
 }
@@ -78,7 +68,7 @@ bool PreferNativeDll(const std::wstring& programName, const wchar_t* dll, std::s
                         sizeof(nativeFirst)) == ERROR_SUCCESS) {
         return true;
     }
-    *error = "cannot set the DLL override of " + Narrow(programName);
+    *error = "cannot set the DLL override of " + WideToUtf8(programName);
     return false;
 }
 
@@ -91,7 +81,7 @@ std::wstring CliFaultCopyPath() {
 bool PrepareFaultCopy(std::string* error) {
     const std::wstring& folder = g_programPaths.faultCopyFolder;
     if (!CreateDirectoryW(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
-        *error = "cannot create " + Narrow(folder);
+        *error = "cannot create " + WideToUtf8(folder);
         return false;
     }
     return InstallIntoSystemFolder(g_programPaths.wineBcrypt, L"bcryptreal.dll", error) &&

@@ -30,8 +30,10 @@ const ExpectedControl kResultControls[] = {
 };
 
 // Drags a window by the middle of its caption with real mouse input, in
-// absolute screen positions; returns the window's rectangle afterwards.
+// absolute screen positions; returns the window's rectangle once the
+// program has taken the button's release and handled the drag.
 RECT DragByCaption(HWND window, int dx, int dy) {
+    const LONG releases = ReleasesTaken(window);
     const RECT before = WindowRect(window);
     const int x = (before.left + before.right) / 2;
     const int y = before.top + GetSystemMetrics(SM_CYFIXEDFRAME) + GetSystemMetrics(SM_CYCAPTION) / 2;
@@ -45,14 +47,15 @@ RECT DragByCaption(HWND window, int dx, int dy) {
         input.mi.dy = static_cast<LONG>((py * 65536LL + 32768) / screenHeight);
         input.mi.dwFlags = flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
         SendInput(1, &input, sizeof(INPUT));
-        Sleep(150);
     };
     at(x, y, 0);
     at(x, y, MOUSEEVENTF_LEFTDOWN);
     at(x + dx / 2, y + dy / 2, 0);
     at(x + dx, y + dy, 0);
     at(x + dx, y + dy, MOUSEEVENTF_LEFTUP);
-    Sleep(300);
+    EXPECT_TRUE(WaitUntil([&] { return ReleasesTaken(window) > releases; }, 10000))
+        << "the program never took the button's release";
+    SyncWithProgram(window);
     return WindowRect(window);
 }
 
@@ -121,7 +124,7 @@ TEST_F(DefaultGeneration, ResultWindowIsModalAndCentredOverTheMainWindow) {
     EXPECT_EQ(rect.left, mainRect.left + ((mainRect.right - mainRect.left) - width) / 2);
     EXPECT_EQ(rect.top, mainRect.top + ((mainRect.bottom - mainRect.top) - height) / 2);
     EXPECT_TRUE(SameRect(mainRect, mainRectBefore_)) << "the main window moved";
-    EXPECT_NE(SaveScreenshot(result_, "result_window"), "");
+    SaveScreenshot(result_, "result_window");
 }
 
 TEST_F(DefaultGeneration, ResultControlsHaveTheirClassStyleRectangleIdAndFont) {
@@ -176,8 +179,7 @@ TEST_F(DefaultGeneration, EscAndEnterDoNotCloseTheResultWindow) {
     // dialog navigation close its parent.
     HWND edit = GetDlgItem(result_, kResultEdit);
     ASSERT_TRUE(ClickToFocus(*app_, edit)) << "the password edit never got the focus";
-    PressKeys({VK_ESCAPE});
-    SyncWithProgram(result_);
+    ASSERT_TRUE(PressKeys(*app_, {VK_ESCAPE})) << "the key was not taken";
     EXPECT_TRUE(IsWindow(result_)) << "Esc in the password edit";
     EXPECT_FALSE(IsWindowEnabled(app_->MainWindow()));
 }

@@ -114,3 +114,75 @@ LONG ClipboardTimerWatch::TimerMessages(HWND mainWindow) const {
     }
     return -1;
 }
+
+namespace {
+
+// The table and the hooks live as long as the test program: a hook ends with
+// the thread it watches.
+struct QueueLog {
+    HMODULE dll = nullptr;
+    HOOKPROC procedure = nullptr;
+    QueueLogSlot* slots = nullptr;
+    int used = 0;
+};
+
+QueueLog& TheQueueLog() {
+    static QueueLog log = [] {
+        QueueLog made;
+        made.dll = LoadLibraryW(L"ui_probe_hook.dll");
+        made.procedure = made.dll ? reinterpret_cast<HOOKPROC>(reinterpret_cast<void (*)()>(
+                                        GetProcAddress(made.dll, "WatchQueue")))
+                                  : nullptr;
+        const DWORD bytes = sizeof(QueueLogSlot) * kQueueLogSlots;
+        HANDLE mapping = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                            bytes, kQueueLogName);
+        if (mapping) {
+            made.slots = static_cast<QueueLogSlot*>(
+                MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, bytes));
+        }
+        if (made.slots) std::memset(made.slots, 0, bytes);
+        return made;
+    }();
+    return log;
+}
+
+// The slot of `window`'s thread, its hook set on first use; null if the
+// thread cannot be watched.
+QueueLogSlot* WatchedSlot(HWND window) {
+    QueueLog& log = TheQueueLog();
+    DWORD processId = 0;
+    const DWORD threadId = GetWindowThreadProcessId(window, &processId);
+    if (!threadId || !log.procedure || !log.slots) return nullptr;
+    for (int i = 0; i < log.used; ++i) {
+        if (log.slots[i].threadId == threadId && log.slots[i].processId == processId) {
+            return &log.slots[i];
+        }
+    }
+    if (log.used == kQueueLogSlots) return nullptr;
+    // The slot first: the hook may fire as soon as it is set.
+    QueueLogSlot* slot = &log.slots[log.used];
+    *slot = QueueLogSlot{processId, threadId, 0, 0};
+    if (!SetWindowsHookExW(WH_GETMESSAGE, log.procedure, log.dll, threadId)) {
+        *slot = QueueLogSlot{};
+        return nullptr;
+    }
+    ++log.used;
+    return slot;
+}
+
+}  // namespace
+
+bool WaitForPostedMessages(HWND window, DWORD timeoutMs) {
+    static const UINT marker = RegisterWindowMessageW(kSyncMarkerName);
+    QueueLogSlot* slot = WatchedSlot(window);
+    if (!slot) return false;
+    const LONG before = InterlockedCompareExchange(&slot->markers, 0, 0);
+    if (!PostMessageW(window, marker, 0, 0)) return false;
+    return WaitUntil([&] { return InterlockedCompareExchange(&slot->markers, 0, 0) > before; },
+                     timeoutMs);
+}
+
+LONG ReleasesTaken(HWND window) {
+    QueueLogSlot* slot = WatchedSlot(window);
+    return slot ? InterlockedCompareExchange(&slot->releases, 0, 0) : -1;
+}

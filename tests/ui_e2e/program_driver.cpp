@@ -3,11 +3,11 @@
 #include <commctrl.h>
 
 #include <stdexcept>
+#include <vector>
 
 #include <gtest/gtest.h>
 
 #include "probe_hook.h"
-#include <vector>
 
 void SetControlText(HWND control, const std::wstring& text) {
     SendMessageW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
@@ -117,7 +117,11 @@ bool ClickToFocus(const AppProcess& app, HWND control) {
     return WaitUntil([&] { return app.FocusWindow() == control; }, 5000);
 }
 
-void PressKeys(std::initializer_list<WORD> keys) {
+bool PressKeys(const AppProcess& app, std::initializer_list<WORD> keys) {
+    // The main window, which outlives a result window that the keys close.
+    HWND window = app.MainWindow();
+    const LONG before = ReleasesTaken(window);
+    if (before < 0) return false;
     std::vector<INPUT> inputs;
     for (WORD key : keys) {
         INPUT input{};
@@ -132,7 +136,14 @@ void PressKeys(std::initializer_list<WORD> keys) {
         input.ki.dwFlags = KEYEVENTF_KEYUP;
         inputs.push_back(input);
     }
-    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+    if (SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) !=
+        inputs.size()) {
+        return false;
+    }
+    const LONG expected = before + static_cast<LONG>(keys.size());
+    if (!WaitUntil([&] { return ReleasesTaken(window) >= expected; }, 10000)) return false;
+    SyncWithProgram(window);
+    return true;
 }
 
 bool CloseMessageBox(HWND box) {

@@ -62,8 +62,10 @@ void ClickMiddleOf(HWND control, MouseButton button);
 // control with real mouse input; true once the control has the focus.
 bool ClickToFocus(const AppProcess& app, HWND control);
 // Real key presses, as SendInput makes them: the keys go down in order and up
-// in reverse, so {VK_CONTROL, 'C'} is Ctrl+C.
-void PressKeys(std::initializer_list<WORD> keys);
+// in reverse, so {VK_CONTROL, 'C'} is Ctrl+C. Returns once the program's
+// thread, which has the keyboard focus, has taken every key release and
+// handled what the keys started; false if it did not within seconds.
+bool PressKeys(const AppProcess& app, std::initializer_list<WORD> keys);
 // Closes a message box with its OK button and waits for it to go.
 bool CloseMessageBox(HWND box);
 // The message box's own text (the static with id 0xFFFF).

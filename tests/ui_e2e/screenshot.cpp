@@ -2,6 +2,7 @@
 // program it is. Win32 screen coordinates are X root coordinates under Wine.
 #include <windows.h>
 
+#include <cstdio>
 #include <string>
 
 #include "app_process.h"
@@ -25,9 +26,10 @@ std::string SaveScreenshot(HWND window, const std::string& name) {
     const std::wstring windowsPath = ToWindowsPath(path);
     DeleteFileW(windowsPath.c_str());
 
-    // Let the window finish painting first.
+    // Painted by the program's thread, which hands its drawing to X when it
+    // waits for its next message.
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-    Sleep(500);
+    SyncWithProgram(window);
     const RECT rect = WindowRect(window);
     const std::string geometry = std::to_string(rect.right - rect.left) + "x" +
                                  std::to_string(rect.bottom - rect.top) + "+" +
@@ -39,6 +41,7 @@ std::string SaveScreenshot(HWND window, const std::string& name) {
     PROCESS_INFORMATION process{};
     if (!CreateProcessW(L"Z:\\usr\\bin\\import", &commandLine[0], nullptr, nullptr, FALSE, 0,
                         nullptr, nullptr, &startup, &process)) {
+        std::printf("screenshot %s not taken: import could not be started\n", name.c_str());
         return {};
     }
     CloseHandle(process.hThread);
@@ -53,5 +56,6 @@ std::string SaveScreenshot(HWND window, const std::string& name) {
             return stable;
         },
         15000);
+    if (!written) std::printf("screenshot %s not taken: no picture was written\n", name.c_str());
     return written ? path : std::string();
 }
