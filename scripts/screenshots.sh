@@ -16,7 +16,7 @@ source scripts/virtual-display.sh
 build_window_program || exit 1
 prefix=$PWD/build/screenshots/wineprefix
 scratch=$(mktemp -d)
-start_virtual_display || exit 1
+start_virtual_display --window-manager || exit 1
 trap 'WINEPREFIX="$prefix" wineserver -k 2>/dev/null; stop_virtual_display; rm -rf "$scratch"' EXIT
 prepare_program_prefix "$prefix" || exit 1
 

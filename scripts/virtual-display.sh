@@ -1,5 +1,9 @@
-# Sourced by the scripts: a virtual X display (Xvfb) with a small window
-# manager, so that Wine draws captions and frames as on Windows.
+# Sourced by the scripts: a virtual X display (Xvfb).
+#   start_virtual_display [--window-manager]
+# With --window-manager, openbox draws the frames and caption buttons as a
+# desktop would, for pictures. The tests go without one: the program's
+# windows are kept from any manager there, and a manager that takes the
+# input focus on its own schedule only makes focus checks flaky.
 start_virtual_display() {
   local n=90
   while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
@@ -14,7 +18,7 @@ start_virtual_display() {
     echo "Could not start a virtual display (Xvfb)." >&2
     return 1
   fi
-  if command -v openbox >/dev/null 2>&1; then
+  if [ "${1:-}" = --window-manager ] && command -v openbox >/dev/null 2>&1; then
     openbox >/dev/null 2>&1 &
     TARNWELL_WM_PID=$!
   fi

@@ -12,15 +12,15 @@
 
 namespace {
 
-// The test script's virtual display has a window manager (openbox, started
-// by scripts/virtual-display.sh); a bare CTest run gets one from xvfb-run
-// with none. The program's windows must look and behave alike on both: with
-// a manager, its frame would let the window be dragged around the program's
-// back and it would place the windows itself; without one, Wine draws no
-// caption or frame, and at every close waits up to two seconds for a manager
-// to withdraw the window, standing the program's thread still after each
-// message box and result window. So Wine draws the Windows frame and manages
-// the windows itself, for the program and its copies only.
+// The tests run on a display without a window manager (the test script's
+// Xvfb, or xvfb-run's in a bare CTest run); scripts/screenshots.sh takes its
+// pictures apart from them, with one. Without a manager Wine draws no
+// caption or frame unless asked to, and at every close waits up to two
+// seconds for a manager to withdraw the window, standing the program's
+// thread still after each message box and result window. So Wine draws the
+// Windows frame and manages the windows itself, for the program and its
+// copies only; should a manager be running after all, it then neither moves
+// the windows nor places them.
 void SetWineWindowOptions() {
     for (const wchar_t* program :
          {L"TarnwellPasswordGenerator.exe", kFaultCopyName, kPlantedCopyName}) {
