@@ -111,10 +111,20 @@ void ClickMiddleOf(HWND control, MouseButton button) {
 
 bool ClickToFocus(const AppProcess& app, HWND control) {
     HWND top = GetAncestor(control, GA_ROOT);
-    SetForegroundWindow(top);
-    SyncWithProgram(top);
-    ClickMiddleOf(control, MouseButton::kLeft);
-    return WaitUntil([&] { return app.FocusWindow() == control; }, 5000);
+    const RECT rect = WindowRect(control);
+    const POINT middle{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+    // Several instances' windows stand on the same spot of the screen, and a
+    // click goes to whichever is on top there: click only once this one is.
+    // Wine hands activation over asynchronously, so a click that still lost
+    // the focus to another window is made again.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        SetForegroundWindow(top);
+        SyncWithProgram(top);
+        if (!WaitUntil([&] { return WindowFromPoint(middle) == control; }, 2000)) continue;
+        ClickMiddleOf(control, MouseButton::kLeft);
+        if (WaitUntil([&] { return app.FocusWindow() == control; }, 3000)) return true;
+    }
+    return false;
 }
 
 bool PressKeys(const AppProcess& app, std::initializer_list<WORD> keys) {
