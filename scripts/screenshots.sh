@@ -11,6 +11,8 @@ out=${1:-docs/screenshots}
 title='^Tarnwell Password Generator$'
 
 scripts/install-deps.sh
+# Only this step types keys from outside the program.
+scripts/install-deps.sh xdotool
 source scripts/window-program.sh
 source scripts/virtual-display.sh
 build_window_program || exit 1
