@@ -14,13 +14,8 @@ namespace {
 
 constexpr int kLimit = 30000;  // the command-line program's limit too
 
-class KeywordLimit : public testing::Test {
+class KeywordLimit : public StartedProgramTest {
 protected:
-    void SetUp() override {
-        main_ = app_.WaitForMainWindow();
-        ASSERT_NE(main_, nullptr) << "the main window never appeared";
-    }
-    HWND Item(int id) const { return GetDlgItem(main_, id); }
     // Asked of the edit itself: GetWindowTextLength of another process's
     // window answers from the system's copy of its title.
     LRESULT TextLength(int id) const { return SendMessageW(Item(id), WM_GETTEXTLENGTH, 0, 0); }
@@ -32,9 +27,6 @@ protected:
         SyncWithProgram(main_);
         return app_.FindMessageBox();
     }
-
-    AppProcess app_;
-    HWND main_ = nullptr;
 };
 
 TEST_F(KeywordLimit, BothKeywordEditsHaveTheLimitSetExplicitly) {

@@ -47,17 +47,9 @@ const ExpectedControl kMainControls[] = {
      {12, 286, 512, 326}, kGenerate, true},
 };
 
-class MainWindow : public testing::Test {
+class MainWindow : public StartedProgramTest {
 protected:
-    void SetUp() override {
-        main_ = app_.WaitForMainWindow();
-        ASSERT_NE(main_, nullptr) << "the main window never appeared";
-    }
-    HWND Item(int id) const { return GetDlgItem(main_, id); }
     bool ResultWindowOpen() const { return app_.FindTopLevel(kResultClass) != nullptr; }
-
-    AppProcess app_;
-    HWND main_ = nullptr;
 };
 
 TEST_F(MainWindow, FrameIsCentredWithTheFixedClientSize) {

@@ -7,6 +7,8 @@
 #include <initializer_list>
 #include <string>
 
+#include <gtest/gtest.h>
+
 #include "app_process.h"
 #include "vectors/password_vectors.h"
 
@@ -73,3 +75,16 @@ std::wstring MessageBoxText(HWND box);
 // Expects a box of the application with this owner, text and icon (as the
 // probe names it: "warning", "error"), then closes it with OK.
 void ExpectMessageBoxAndClose(HWND box, HWND owner, const wchar_t* text, const wchar_t* icon);
+
+// A test on one freshly started program, with its main window found.
+class StartedProgramTest : public testing::Test {
+protected:
+    void SetUp() override {
+        main_ = app_.WaitForMainWindow();
+        ASSERT_NE(main_, nullptr) << "the main window never appeared";
+    }
+    HWND Item(int id) const { return GetDlgItem(main_, id); }
+
+    AppProcess app_;
+    HWND main_ = nullptr;
+};
