@@ -79,14 +79,21 @@ std::string CliUsage() {
            "  --symbols SET    allowed symbols; only ASCII punctuation is kept (default \"" +
            kDefaultSymbols + "\")\n"
            "  --no-symbols     no symbols\n"
+           "  -c, --copy       put the password on the clipboard instead of standard output,\n"
+           "                   and take it off again 30 s later if the clipboard still holds it\n"
            "  --help           show this help\n"
            "  --version        show the version\n"
            "\n"
            "The password goes to standard output; its strength estimate to standard error.\n"
+           "With --copy nothing goes to standard output: the program stays in the\n"
+           "foreground with a countdown, and Ctrl+C or Ctrl+Z takes the password off the\n"
+           "clipboard at once. It needs a graphical session (DISPLAY): the X clipboard,\n"
+           "which Wayland desktops share through Xwayland.\n"
            "\n"
            "Exit status:\n"
-           "  0  the password was written\n"
-           "  1  refused input or a failed cryptographic operation; nothing was written\n"
+           "  0  the password was written, or copied and its 30 s are over\n"
+           "  1  refused input, no clipboard for --copy, or a failed cryptographic\n"
+           "     operation; nothing was written\n"
            "  2  a usage error\n"
            "\n"
            "Examples:\n"
@@ -133,6 +140,8 @@ CliParseResult ParseCliOptions(const std::vector<std::u16string>& arguments) {
             options.uppercase = false;
         } else if (name == u"--no-lowercase") {
             options.lowercase = false;
+        } else if (name == u"--copy" || name == u"-c") {
+            options.copy = true;
         } else if (name == u"--help" || name == u"-h") {
             options.showHelp = true;
         } else if (name == u"--version") {

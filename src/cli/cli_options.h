@@ -15,6 +15,7 @@ struct CliOptions {
     bool uppercase = true;
     bool lowercase = true;
     std::string symbols = kDefaultSymbols;  // filtered like the Allowed field
+    bool copy = false;  // to the clipboard for 30 s instead of standard output
     bool showHelp = false;
     bool showVersion = false;
 };

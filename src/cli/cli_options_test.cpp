@@ -100,6 +100,29 @@ TEST(CliOptionsTest, SymbolsThatFilterToNothingAreSaidSo) {
     EXPECT_EQ(ParseCliOptions({u"--no-symbols"}).notice, "");
 }
 
+// Off unless asked for: the password goes to standard output by default.
+TEST(CliOptionsTest, CopyIsAskedForByEitherName) {
+    struct Case {
+        std::vector<std::u16string> arguments;
+        bool ok, copy;
+    };
+    const Case cases[] = {
+        {{}, true, false},
+        {{u"--copy"}, true, true},
+        {{u"-c"}, true, true},
+        {{u"--length", u"20", u"-c"}, true, true},
+        {{u"--copy=yes"}, false, false},
+        {{u"--copy-me"}, false, false},
+        {{u"-C"}, false, false},
+    };
+    for (const Case& c : cases) {
+        const CliParseResult result = ParseCliOptions(c.arguments);
+        EXPECT_EQ(result.ok, c.ok) << result.error;
+        EXPECT_EQ(result.options.copy, c.copy);
+    }
+    EXPECT_EQ(ParseCliOptions({u"--length", u"20", u"-c"}).options.length, 20);
+}
+
 TEST(CliOptionsTest, HelpAndVersion) {
     EXPECT_TRUE(ParseCliOptions({u"--help"}).options.showHelp);
     EXPECT_TRUE(ParseCliOptions({u"-h"}).options.showHelp);

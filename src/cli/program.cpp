@@ -2,10 +2,12 @@
 // Same keywords and settings, same password, on Linux and on Windows.
 #include <cstdio>
 #include <new>
+#include <utility>
 #include <string>
 #include <vector>
 
 #include "cli/cli_options.h"
+#include "cli/clipboard.h"
 #include "cli/console.h"
 #include "cli/keyword_input.h"
 #include "cli/program.h"
@@ -38,37 +40,61 @@ bool ReadKeywords(KeywordPair& keywords, std::string& error) {
     return CheckKeywords(keywords, error);
 }
 
-int Run(const CliOptions& options) {
-    // Before the keywords: a missing provider fails before anyone types a secret.
-    if (!OpenCryptoProviders()) {
-        std::fprintf(stderr, "%s\n", kCryptoStartFailureText);
-        return kExitFailure;
-    }
+// Keywords in, password out; the keywords are wiped when this returns, so
+// that none stays in memory while --copy waits. Empty when the keywords
+// were refused (the message is already out) or a cryptographic call failed.
+Bytes DerivePassword(const CliOptions& options) {
     KeywordPair keywords;
     std::string error;
     if (!ReadKeywords(keywords, error)) {
         if (!error.empty()) WriteErrorLine(error);
-        return kExitFailure;
+        return {};
     }
-    const double bits = EstimateEntropyBits(options.length, options.numbers, options.uppercase,
-                                            options.lowercase, options.symbols);
     ArmCryptoFailureReport();
     Bytes password = GeneratePassword(keywords.keyword1, keywords.keyword2, options.length,
                                       options.symbols, options.numbers, options.uppercase,
                                       options.lowercase);
-    CloseCryptoProviders();
     // The report has already gone to standard error.
-    const bool succeeded = IsCryptoFailureReportPending() && !password.empty();
-    bool written = false;
-    if (succeeded) {
-        // Written apart from the newline: appending it could move the buffer
-        // and leave an unwiped copy of the password behind.
-        static const std::uint8_t kNewline = '\n';
-        written = WriteStandardOutput(password.data(), password.size()) &&
-                  WriteStandardOutput(&kNewline, 1);
+    if (!IsCryptoFailureReportPending()) {
+        SecureWipeContents(password);
+        password.clear();
     }
+    return password;
+}
+
+int Run(const CliOptions& options) {
+    // Before the keywords: a missing provider or clipboard fails before
+    // anyone types a secret.
+    if (!OpenCryptoProviders()) {
+        std::fprintf(stderr, "%s\n", kCryptoStartFailureText);
+        return kExitFailure;
+    }
+    ClipboardHandle clipboard;
+    if (options.copy) {
+        std::string error;
+        clipboard = ConnectClipboard(error);
+        if (!clipboard) {
+            WriteErrorLine("tarnwell-cli: " + error);
+            return kExitFailure;
+        }
+    }
+    const double bits = EstimateEntropyBits(options.length, options.numbers, options.uppercase,
+                                            options.lowercase, options.symbols);
+    Bytes password = DerivePassword(options);
+    CloseCryptoProviders();
+    if (password.empty()) return kExitFailure;
+    if (clipboard) {
+        std::fprintf(stderr, "%s\n", StrengthHeading(bits).c_str());
+        const CopyResult copied = CopyAndGuard(*clipboard, std::move(password));
+        if (!copied.error.empty()) WriteErrorLine("tarnwell-cli: " + copied.error);
+        return copied.exitCode;
+    }
+    // Written apart from the newline: appending it could move the buffer
+    // and leave an unwiped copy of the password behind.
+    static const std::uint8_t kNewline = '\n';
+    const bool written = WriteStandardOutput(password.data(), password.size()) &&
+                         WriteStandardOutput(&kNewline, 1);
     SecureWipeContents(password);
-    if (!succeeded) return kExitFailure;
     if (!written) {
         std::fprintf(stderr, "Could not write the password to standard output.\n");
         return kExitFailure;

@@ -1,0 +1,254 @@
+// --copy on Linux: the X clipboard, owned by this process, and the wait in
+// the foreground. Signals only write to a pipe that the wait polls beside
+// the X connection; all the work happens in the wait itself.
+#include <errno.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#include "cli/clipboard.h"
+#include "cli/x11_selection.h"
+
+struct ClipboardSession {
+    X11Selection selection;
+};
+
+void ClipboardSessionDeleter::operator()(ClipboardSession* session) const {
+    CloseSelection(session->selection);
+    delete session;
+}
+
+namespace {
+
+// The window's promise, so no option changes it.
+constexpr int kGuardSeconds = 30;
+
+constexpr char kRemovedText[] = "The password was removed from the clipboard.";
+constexpr char kLeftAloneText[] = "Something else is on the clipboard now; it was left alone.";
+constexpr char kStoppedText[] =
+    "The password was taken off the clipboard when the program was stopped.";
+constexpr char kWithoutCopyText[] = "; without --copy the password goes to standard output.";
+
+// The display's name as the user set it, fit for a one-line message.
+std::string Printable(const char* text) {
+    std::string shown;
+    for (const char* c = text; *c != '\0' && shown.size() < 60; ++c) {
+        const auto byte = static_cast<unsigned char>(*c);
+        shown.push_back(byte < 0x20 || byte == 0x7F ? '?' : *c);
+    }
+    return shown;
+}
+
+void WriteAll(int fd, const std::string& text) {
+    const char* data = text.data();
+    std::size_t left = text.size();
+    while (left > 0) {
+        const ssize_t count = write(fd, data, left);
+        if (count < 0 && errno == EINTR) continue;
+        if (count <= 0) return;
+        data += count;
+        left -= static_cast<std::size_t>(count);
+    }
+}
+
+// The countdown goes where the prompts go, the controlling terminal, and
+// is updated there in place; without one it is plain lines on standard
+// error, one every ten seconds, so that a log stays readable.
+struct Countdown {
+    int fd = STDERR_FILENO;
+    bool inPlace = false;
+    std::size_t width = 0;
+    ~Countdown() {
+        if (fd != STDERR_FILENO) close(fd);
+    }
+};
+
+void OpenCountdown(Countdown& countdown) {
+    const int terminal = open("/dev/tty", O_WRONLY | O_NOCTTY | O_CLOEXEC);
+    if (terminal >= 0) {
+        countdown.fd = terminal;
+        countdown.inPlace = true;
+    }
+}
+
+void ShowSeconds(Countdown& countdown, int seconds) {
+    std::string line = "Copied to the clipboard; it will be cleared in " + std::to_string(seconds) + " s.";
+    if (!countdown.inPlace) {
+        if (seconds == kGuardSeconds || seconds % 10 == 0) WriteAll(countdown.fd, line + "\n");
+        return;
+    }
+    const std::size_t width = line.size();
+    if (line.size() < countdown.width) line.append(countdown.width - line.size(), ' ');
+    countdown.width = width;
+    WriteAll(countdown.fd, "\r" + line);
+}
+
+void EndCountdown(Countdown& countdown, const char* outcome) {
+    std::string text = countdown.inPlace ? "\n" : "";
+    if (outcome != nullptr) text += std::string(outcome) + "\n";
+    WriteAll(countdown.fd, text);
+    countdown.inPlace = false;  // the line is finished
+}
+
+// Counts on while a laptop sleeps, so that waking after a long sleep
+// clears at once.
+long long NowMs() {
+    timespec now{};
+    clock_gettime(CLOCK_BOOTTIME, &now);
+    return now.tv_sec * 1000LL + now.tv_nsec / 1000000;
+}
+
+int g_wakeWrite = -1;
+
+void OnSignal(int signal) {
+    const int savedErrno = errno;
+    const auto number = static_cast<unsigned char>(signal);
+    const ssize_t ignored = write(g_wakeWrite, &number, 1);
+    (void)ignored;
+    errno = savedErrno;
+}
+
+const int kWaitSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGTSTP};
+constexpr int kWaitSignalCount = sizeof kWaitSignals / sizeof kWaitSignals[0];
+
+// The signals of the wait, turned into bytes on a pipe for as long as it lives.
+struct SignalWake {
+    int fds[2] = {-1, -1};
+    struct sigaction previous[kWaitSignalCount] = {};
+    bool installed = false;
+
+    bool Install() {
+        if (pipe2(fds, O_CLOEXEC | O_NONBLOCK) != 0) return false;
+        g_wakeWrite = fds[1];
+        for (int i = 0; i < kWaitSignalCount; ++i) {
+            struct sigaction action {};
+            action.sa_handler = OnSignal;
+            sigemptyset(&action.sa_mask);
+            sigaction(kWaitSignals[i], &action, &previous[i]);
+        }
+        installed = true;
+        return true;
+    }
+    void Restore() {
+        if (installed) {
+            for (int i = 0; i < kWaitSignalCount; ++i) sigaction(kWaitSignals[i], &previous[i], nullptr);
+        }
+        installed = false;
+    }
+    int Received() {
+        unsigned char number = 0;
+        return read(fds[0], &number, 1) == 1 ? number : 0;
+    }
+    ~SignalWake() {
+        Restore();
+        for (int fd : fds) {
+            if (fd >= 0) close(fd);
+        }
+        g_wakeWrite = -1;
+    }
+};
+
+void EndBySignal(SignalWake& wake, int signal) {
+    wake.Restore();
+    ::signal(signal, SIG_DFL);
+    sigset_t only;
+    sigemptyset(&only);
+    sigaddset(&only, signal);
+    sigprocmask(SIG_UNBLOCK, &only, nullptr);
+    raise(signal);
+}
+
+// An interrupt or a stop: the password comes off first, whatever follows.
+CopyResult Interrupted(X11Selection& selection, SignalWake& wake, Countdown& countdown, int signal) {
+    const bool removed = ClearIfStillPassword(selection);
+    CloseSelection(selection);
+    if (signal != SIGTSTP) {
+        EndCountdown(countdown, removed ? kRemovedText : kLeftAloneText);
+        EndBySignal(wake, signal);
+        return {1, ""};  // not reached: the signal ends the process
+    }
+    EndCountdown(countdown, removed ? nullptr : kLeftAloneText);
+    EndBySignal(wake, SIGTSTP);
+    // Running again after `fg` or `bg`: nothing is left to guard.
+    if (removed) WriteAll(countdown.fd, std::string(kStoppedText) + "\n");
+    return {0, ""};
+}
+
+}  // namespace
+
+ClipboardHandle ConnectClipboard(std::string& error) {
+    ClipboardHandle session(new ClipboardSession);
+    switch (OpenSelection(session->selection)) {
+        case OpenFault::None:
+            return session;
+        case OpenFault::NoDisplay:
+            error = std::string("--copy needs a graphical session, and no DISPLAY is set") +
+                    kWithoutCopyText;
+            break;
+        case OpenFault::CannotOpen:
+            error = "--copy needs a graphical session, and the display \"" +
+                    Printable(std::getenv("DISPLAY")) + "\" cannot be opened" + kWithoutCopyText;
+            break;
+    }
+    return nullptr;
+}
+
+CopyResult CopyAndGuard(ClipboardSession& session, Bytes password) {
+    X11Selection& selection = session.selection;
+    SignalWake wake;
+    if (!wake.Install()) {
+        SecureWipeContents(password);
+        return {1, "could not prepare the wait for the clipboard; nothing was copied."};
+    }
+    if (!TakeSelection(selection, std::move(password))) {
+        CloseSelection(selection);
+        return {1, "could not take the clipboard; nothing was copied."};
+    }
+    Countdown countdown;
+    OpenCountdown(countdown);
+    const long long deadline = NowMs() + kGuardSeconds * 1000LL;
+    int shown = kGuardSeconds;
+    ShowSeconds(countdown, shown);
+    for (;;) {
+        while (xcb_generic_event_t* event = NextSelectionEvent(selection)) {
+            const bool lost = HandleSelectionEvent(selection, event);
+            std::free(event);
+            // A clipboard manager that took over the same text is still
+            // holding the password: keep guarding until the check.
+            if (lost && ReadOwnerText(selection) == OwnerText::Other) {
+                CloseSelection(selection);
+                EndCountdown(countdown, kLeftAloneText);
+                return {0, ""};
+            }
+        }
+        if (SelectionConnectionFailed(selection)) {
+            CloseSelection(selection);
+            EndCountdown(countdown, nullptr);
+            return {1, "the connection to the display was lost before the clipboard check."};
+        }
+        const long long left = deadline - NowMs();
+        if (left <= 0) break;
+        const int seconds = static_cast<int>((left + 999) / 1000);
+        if (seconds != shown) ShowSeconds(countdown, shown = seconds);
+        pollfd fds[] = {{xcb_get_file_descriptor(selection.connection), POLLIN, 0},
+                        {wake.fds[0], POLLIN, 0}};
+        poll(fds, 2, static_cast<int>(left - (seconds - 1) * 1000LL));
+        if (const int signal = wake.Received()) {
+            return Interrupted(selection, wake, countdown, signal);
+        }
+    }
+    const bool removed = ClearIfStillPassword(selection);
+    const bool failed = SelectionConnectionFailed(selection);
+    CloseSelection(selection);
+    if (failed) {
+        EndCountdown(countdown, nullptr);
+        return {1, "the connection to the display was lost at the clipboard check."};
+    }
+    EndCountdown(countdown, removed ? kRemovedText : kLeftAloneText);
+    return {0, ""};
+}
