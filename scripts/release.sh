@@ -23,7 +23,7 @@ if [ -n "$(git status --porcelain)" ]; then
 fi
 
 # What a release needs, and nothing that only the tests use.
-toolchain=(cmake ninja-build g++ libssl-dev g++-mingw-w64-x86-64-posix
+toolchain=(cmake ninja-build g++ libssl-dev libxcb1-dev g++-mingw-w64-x86-64-posix
            binutils-mingw-w64-x86-64 help2man gzip dpkg-dev file python3)
 scripts/install-deps.sh "${toolchain[@]}"
 
@@ -79,7 +79,7 @@ fi
   gcc_version=$(gcc -dumpversion)
   dpkg-query -W -f '${Package} ${Version}\n' \
     cmake ninja-build "gcc-$gcc_version" "g++-$gcc_version" "libstdc++-$gcc_version-dev" \
-    binutils libc6-dev libssl-dev libssl3 gcc-mingw-w64-x86-64-posix \
+    binutils libc6-dev libssl-dev libssl3 libxcb1-dev libxcb1 gcc-mingw-w64-x86-64-posix \
     g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev \
     help2man gzip dpkg-dev file python3-minimal zlib1g | sed 's/:amd64 / /' | sort
 } > dist/BUILDINFO
