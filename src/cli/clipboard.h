@@ -19,7 +19,7 @@ using ClipboardHandle = std::unique_ptr<ClipboardSession, ClipboardSessionDelete
 // for standard error (without the program's name) in `error`.
 ClipboardHandle ConnectClipboard(std::string& error);
 
-struct CopyResult {
+struct GuardedCopyResult {
     int exitCode = 0;
     std::string error;  // one line for standard error, or empty
 };
@@ -30,4 +30,4 @@ struct CopyResult {
 // An interrupt takes the password off at once and ends the process by the
 // same signal; a stop takes it off before the program stops. The password
 // is moved in, and wiped when the session is done with it.
-CopyResult CopyAndGuard(ClipboardSession& session, Bytes password);
+GuardedCopyResult CopyAndGuard(ClipboardSession& session, Bytes password);

@@ -12,7 +12,7 @@ ClipboardHandle ConnectClipboard(std::string& error) {
     return nullptr;
 }
 
-CopyResult CopyAndGuard(ClipboardSession&, Bytes password) {
+GuardedCopyResult CopyAndGuard(ClipboardSession&, Bytes password) {
     SecureWipeContents(password);
     return {1, "--copy is not available in tarnwell-cli.exe yet; nothing was copied."};
 }

@@ -164,7 +164,8 @@ void EndBySignal(SignalWake& wake, int signal) {
 }
 
 // An interrupt or a stop: the password comes off first, whatever follows.
-CopyResult Interrupted(X11Selection& selection, SignalWake& wake, Countdown& countdown, int signal) {
+GuardedCopyResult Interrupted(X11Selection& selection, SignalWake& wake, Countdown& countdown,
+                              int signal) {
     const bool removed = ClearIfStillPassword(selection);
     CloseSelection(selection);
     if (signal != SIGTSTP) {
@@ -198,7 +199,7 @@ ClipboardHandle ConnectClipboard(std::string& error) {
     return nullptr;
 }
 
-CopyResult CopyAndGuard(ClipboardSession& session, Bytes password) {
+GuardedCopyResult CopyAndGuard(ClipboardSession& session, Bytes password) {
     X11Selection& selection = session.selection;
     SignalWake wake;
     if (!wake.Install()) {

@@ -85,7 +85,7 @@ int Run(const CliOptions& options) {
     if (password.empty()) return kExitFailure;
     if (clipboard) {
         std::fprintf(stderr, "%s\n", StrengthHeading(bits).c_str());
-        const CopyResult copied = CopyAndGuard(*clipboard, std::move(password));
+        const GuardedCopyResult copied = CopyAndGuard(*clipboard, std::move(password));
         if (!copied.error.empty()) WriteErrorLine("tarnwell-cli: " + copied.error);
         return copied.exitCode;
     }
