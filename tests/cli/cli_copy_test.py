@@ -25,7 +25,7 @@ import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from cli_program_test import (ENVIRONMENT, JOB_CONTROL_SHELL, allow_core_files,  # noqa: E402
-                              core_files, load_vectors, options_for, read_until)
+                              core_files, load_vectors, options_for, read_until, wait_for)
 
 PROGRAM = []
 VECTORS = {}
@@ -82,15 +82,6 @@ class Display:
         self.owners.append(owner)
         assert wait_for(lambda: self.read() == text), "xclip did not take the clipboard"
         return owner
-
-
-def wait_for(condition, timeout=10):
-    deadline = time.time() + timeout
-    while not condition():
-        if time.time() > deadline:
-            return False
-        time.sleep(0.02)
-    return True
 
 
 def keywords(v):
