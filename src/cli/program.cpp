@@ -2,14 +2,15 @@
 // Same keywords and settings, same password, on Linux and on Windows.
 #include <cstdio>
 #include <new>
-#include <utility>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cli/cli_options.h"
 #include "cli/clipboard.h"
 #include "cli/console.h"
 #include "cli/keyword_input.h"
+#include "cli/keyword_prompts.h"
 #include "cli/program.h"
 #include "derivation/generation_request.h"
 #include "derivation/password_generator.h"
@@ -19,25 +20,33 @@ namespace {
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
 constexpr char kVersion[] = "tarnwell-cli " TARNWELL_VERSION;
+constexpr char kMessagePrefix[] = "tarnwell-cli: ";
+constexpr char kOutOfMemoryText[] = "out of memory; close other programs and try again.";
+
+// Every message of the program goes out here, on standard error, so that
+// each says which program it comes from.
+void Tell(const std::string& message) { WriteErrorLine(kMessagePrefix + message); }
+
+void TellCryptoFailure(const char* text) { Tell(text); }
+
+void TellUsageError(const std::string& error) { Tell(error + " (see tarnwell-cli --help)"); }
+
+LineStatus ReadAtPrompt(void*, const char* prompt, Bytes& line) {
+    return ReadHiddenKeyword(prompt, line);
+}
+
+void TellAtPrompt(void*, const std::string& message) { Tell(message); }
 
 bool ReadKeywords(KeywordPair& keywords, std::string& error) {
     if (!StandardInputIsTerminal()) {
         LineReader reader;
         reader.source = ReadStandardInput;
-        return ReadKeywordsFromLines(reader, keywords, error);
+        return ReadKeywordsFromLines(reader, PipedKeywords::Both, keywords, error);
     }
-    const char* prompts[] = {"Keyword 1: ", "Keyword 2: "};
-    Bytes* targets[] = {&keywords.keyword1, &keywords.keyword2};
-    for (int k = 0; k < 2; ++k) {
-        const LineStatus status = ReadHiddenKeyword(prompts[k], *targets[k]);
-        // Ctrl+D (Ctrl+Z on Windows) at an empty prompt: the user is leaving,
-        // with no message; `error` stays empty.
-        if (status != LineStatus::Ok) {
-            error = LineStatusText(status, k + 1, true);
-            return false;
-        }
-    }
-    return CheckKeywords(keywords, error);
+    KeywordPrompter prompter;
+    prompter.readLine = ReadAtPrompt;
+    prompter.tell = TellAtPrompt;
+    return AskForKeywords(prompter, PromptChoices{}, keywords, error);
 }
 
 // Keywords in, password out; the keywords are wiped when this returns, so
@@ -47,7 +56,8 @@ Bytes DerivePassword(const CliOptions& options) {
     KeywordPair keywords;
     std::string error;
     if (!ReadKeywords(keywords, error)) {
-        if (!error.empty()) WriteErrorLine(error);
+        // Empty when the user ended the input at a prompt (Ctrl+D).
+        if (!error.empty()) Tell(error);
         return {};
     }
     ArmCryptoFailureReport();
@@ -66,7 +76,7 @@ int Run(const CliOptions& options) {
     // Before the keywords: a missing provider or clipboard fails before
     // anyone types a secret.
     if (!OpenCryptoProviders()) {
-        std::fprintf(stderr, "%s\n", kCryptoStartFailureText);
+        Tell(kCryptoStartFailureText);
         return kExitFailure;
     }
     ClipboardHandle clipboard;
@@ -74,7 +84,7 @@ int Run(const CliOptions& options) {
         std::string error;
         clipboard = ConnectClipboard(error);
         if (!clipboard) {
-            WriteErrorLine("tarnwell-cli: " + error);
+            Tell(error);
             return kExitFailure;
         }
     }
@@ -86,7 +96,7 @@ int Run(const CliOptions& options) {
     if (clipboard) {
         std::fprintf(stderr, "%s\n", StrengthHeading(bits).c_str());
         const GuardedCopyResult copied = CopyAndGuard(*clipboard, std::move(password));
-        if (!copied.error.empty()) WriteErrorLine("tarnwell-cli: " + copied.error);
+        if (!copied.error.empty()) Tell(copied.error);
         return copied.exitCode;
     }
     // Written apart from the newline: appending it could move the buffer
@@ -96,7 +106,7 @@ int Run(const CliOptions& options) {
                          WriteStandardOutput(&kNewline, 1);
     SecureWipeContents(password);
     if (!written) {
-        std::fprintf(stderr, "Could not write the password to standard output.\n");
+        Tell("Could not write the password to standard output.");
         return kExitFailure;
     }
     std::fprintf(stderr, "%s\n", StrengthHeading(bits).c_str());
@@ -106,12 +116,13 @@ int Run(const CliOptions& options) {
 }  // namespace
 
 int RunProgram(const std::vector<std::u16string>& arguments) {
+    SetCryptoFailurePresenter(TellCryptoFailure);
     // Not caught anywhere else: a failed allocation ends the program with a
     // message, and the keyword holders wipe themselves on the way out.
     try {
         const CliParseResult parsed = ParseCliOptions(arguments);
         if (!parsed.ok) {
-            WriteErrorLine("tarnwell-cli: " + parsed.error + " (see tarnwell-cli --help)");
+            TellUsageError(parsed.error);
             return kExitUsage;
         }
         if (parsed.options.showHelp) {
@@ -122,10 +133,11 @@ int RunProgram(const std::vector<std::u16string>& arguments) {
             std::printf("%s\n", kVersion);
             return 0;
         }
-        if (!parsed.notice.empty()) WriteErrorLine("tarnwell-cli: " + parsed.notice);
+        if (!parsed.notice.empty()) Tell(parsed.notice);
         return Run(parsed.options);
     } catch (const std::bad_alloc&) {
-        std::fputs("tarnwell-cli: out of memory; close other programs and try again.\n", stderr);
+        // Without building a string, which could fail again.
+        std::fprintf(stderr, "%s%s\n", kMessagePrefix, kOutOfMemoryText);
         return kExitFailure;
     }
 }

@@ -24,8 +24,9 @@ import traceback
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from cli_program_test import (ENVIRONMENT, JOB_CONTROL_SHELL, allow_core_files,  # noqa: E402
-                              core_files, load_vectors, options_for, read_until, wait_for)
+from cli_program_test import ENVIRONMENT, load_vectors, options_for  # noqa: E402
+from cli_terminal_test import (JOB_CONTROL_SHELL, allow_core_files, core_files,  # noqa: E402
+                               read_until, wait_for)
 
 PROGRAM = []
 VECTORS = {}
