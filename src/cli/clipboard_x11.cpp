@@ -30,9 +30,21 @@ constexpr int kGuardSeconds = 30;
 
 constexpr char kRemovedText[] = "The password was removed from the clipboard.";
 constexpr char kLeftAloneText[] = "Something else is on the clipboard now; it was left alone.";
+constexpr char kNoAnswerText[] =
+    "The program that holds the clipboard now did not answer; the clipboard was left alone.";
 constexpr char kStoppedText[] =
     "The password was taken off the clipboard when the program was stopped.";
 constexpr char kWithoutCopyText[] = "; without --copy the password goes to standard output.";
+
+// What the last line says, once the clipboard has been checked.
+const char* OutcomeText(OwnerText held) {
+    switch (held) {
+        case OwnerText::Password: return kRemovedText;
+        case OwnerText::Other: return kLeftAloneText;
+        case OwnerText::Unknown: return kNoAnswerText;
+    }
+    return kNoAnswerText;
+}
 
 // The display's name as the user set it, fit for a one-line message.
 std::string Printable(const char* text) {
@@ -77,7 +89,8 @@ void OpenCountdown(Countdown& countdown) {
 }
 
 void ShowSeconds(Countdown& countdown, int seconds) {
-    std::string line = "Copied to the clipboard; it will be cleared in " + std::to_string(seconds) + " s.";
+    std::string line =
+        "Copied to the clipboard; it will be cleared in " + std::to_string(seconds) + " s.";
     if (!countdown.inPlace) {
         if (seconds == kGuardSeconds || seconds % 10 == 0) WriteAll(countdown.fd, line + "\n");
         return;
@@ -136,7 +149,9 @@ struct SignalWake {
     }
     void Restore() {
         if (installed) {
-            for (int i = 0; i < kWaitSignalCount; ++i) sigaction(kWaitSignals[i], &previous[i], nullptr);
+            for (int i = 0; i < kWaitSignalCount; ++i) {
+                sigaction(kWaitSignals[i], &previous[i], nullptr);
+            }
         }
         installed = false;
     }
@@ -166,14 +181,15 @@ void EndBySignal(SignalWake& wake, int signal) {
 // An interrupt or a stop: the password comes off first, whatever follows.
 GuardedCopyResult Interrupted(X11Selection& selection, SignalWake& wake, Countdown& countdown,
                               int signal) {
-    const bool removed = ClearIfStillPassword(selection);
+    const OwnerText held = ClearIfStillPassword(selection);
+    const bool removed = held == OwnerText::Password;
     CloseSelection(selection);
     if (signal != SIGTSTP) {
-        EndCountdown(countdown, removed ? kRemovedText : kLeftAloneText);
+        EndCountdown(countdown, OutcomeText(held));
         EndBySignal(wake, signal);
         return {1, ""};  // not reached: the signal ends the process
     }
-    EndCountdown(countdown, removed ? nullptr : kLeftAloneText);
+    EndCountdown(countdown, removed ? nullptr : OutcomeText(held));
     EndBySignal(wake, SIGTSTP);
     // Running again after `fg` or `bg`: nothing is left to guard.
     if (removed) WriteAll(countdown.fd, std::string(kStoppedText) + "\n");
@@ -243,13 +259,13 @@ GuardedCopyResult CopyAndGuard(ClipboardSession& session, Bytes password) {
             return Interrupted(selection, wake, countdown, signal);
         }
     }
-    const bool removed = ClearIfStillPassword(selection);
+    const OwnerText held = ClearIfStillPassword(selection);
     const bool failed = SelectionConnectionFailed(selection);
     CloseSelection(selection);
     if (failed) {
         EndCountdown(countdown, nullptr);
         return {1, "the connection to the display was lost at the clipboard check."};
     }
-    EndCountdown(countdown, removed ? kRemovedText : kLeftAloneText);
+    EndCountdown(countdown, OutcomeText(held));
     return {0, ""};
 }

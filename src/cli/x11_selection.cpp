@@ -158,8 +158,10 @@ bool ConvertMultiple(X11Selection& s, xcb_window_t requestor, xcb_atom_t propert
                          1024),
         nullptr);
     if (reply == nullptr) return false;
-    const bool wellFormed = reply->format == 32 && reply->type == Atom(s, SelectionAtom::AtomPair) &&
-                            reply->bytes_after == 0 && xcb_get_property_value_length(reply) % 8 == 0;
+    const bool wellFormed = reply->format == 32 &&
+                            reply->type == Atom(s, SelectionAtom::AtomPair) &&
+                            reply->bytes_after == 0 &&
+                            xcb_get_property_value_length(reply) % 8 == 0;
     std::vector<xcb_atom_t> pairs;
     if (wellFormed) {
         const auto* atoms = static_cast<const xcb_atom_t*>(xcb_get_property_value(reply));
@@ -193,7 +195,8 @@ void AnswerRequest(X11Selection& s, const xcb_selection_request_event_t& request
                      (request.time == XCB_CURRENT_TIME || NotEarlier(request.time, s.acquired));
     if (converted) {
         converted = request.target == Atom(s, SelectionAtom::Multiple)
-                        ? request.property != XCB_NONE && ConvertMultiple(s, request.requestor, property)
+                        ? request.property != XCB_NONE &&
+                              ConvertMultiple(s, request.requestor, property)
                         : Convert(s, request.requestor, request.target, property);
     }
     xcb_selection_notify_event_t notify{};
@@ -326,7 +329,8 @@ OwnerText ReadOwnerText(X11Selection& s) {
                notify->selection == Atom(s, SelectionAtom::Clipboard);
     });
     if (event == nullptr) return OwnerText::Unknown;
-    const bool answered = reinterpret_cast<const xcb_selection_notify_event_t*>(event)->property != XCB_NONE;
+    const bool answered =
+        reinterpret_cast<const xcb_selection_notify_event_t*>(event)->property != XCB_NONE;
     std::free(event);
     if (!answered) return OwnerText::Other;  // no text at all, or refused
     xcb_get_property_reply_t* reply = xcb_get_property_reply(
@@ -337,7 +341,8 @@ OwnerText ReadOwnerText(X11Selection& s) {
     if (reply == nullptr) return OwnerText::Unknown;
     const int length = xcb_get_property_value_length(reply);
     const bool same = reply->type != Atom(s, SelectionAtom::Incr) && reply->format == 8 &&
-                      reply->bytes_after == 0 && static_cast<std::size_t>(length) == s.served.size() &&
+                      reply->bytes_after == 0 &&
+                      static_cast<std::size_t>(length) == s.served.size() &&
                       std::memcmp(xcb_get_property_value(reply), s.served.data(), length) == 0;
     // The reply may hold the password, and so may libxcb's input buffer.
     SecureWipe(xcb_get_property_value(reply), static_cast<std::size_t>(length));
@@ -346,20 +351,22 @@ OwnerText ReadOwnerText(X11Selection& s) {
     return same ? OwnerText::Password : OwnerText::Other;
 }
 
-bool ClearIfStillPassword(X11Selection& s) {
+OwnerText ClearIfStillPassword(X11Selection& s) {
     if (s.owned) {
         xcb_timestamp_t now = s.acquired;
         ServerTime(s, now);
-        return GiveUp(s, now);
+        return GiveUp(s, now) ? OwnerText::Password : OwnerText::Unknown;
     }
-    if (ReadOwnerText(s) != OwnerText::Password) return false;
+    const OwnerText held = ReadOwnerText(s);
+    if (held != OwnerText::Password) return held;
     // Taking the selection back ends the other holder's copy; nothing is
     // served in between (owned stays false).
     xcb_timestamp_t now = XCB_CURRENT_TIME;
-    if (!ServerTime(s, now)) return false;
+    if (!ServerTime(s, now)) return OwnerText::Unknown;
     xcb_set_selection_owner(s.connection, s.window, Atom(s, SelectionAtom::Clipboard), now);
-    if (SelectionOwner(s) != s.window) return false;
-    return GiveUp(s, now);
+    // Someone else's copy came in between, with a later time.
+    if (SelectionOwner(s) != s.window) return OwnerText::Other;
+    return GiveUp(s, now) ? OwnerText::Password : OwnerText::Unknown;
 }
 
 bool SelectionConnectionFailed(const X11Selection& s) {

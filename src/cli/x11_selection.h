@@ -68,8 +68,8 @@ OwnerText ReadOwnerText(X11Selection& selection);
 
 // Takes the password off the clipboard if it is still there: gives up our
 // ownership, or takes the selection back from a clipboard manager that holds
-// the same text and then gives it up. Anything else is left alone. True if
-// the password was taken off.
-bool ClearIfStillPassword(X11Selection& selection);
+// the same text and then gives it up. Anything else is left alone. Returns
+// what the clipboard held: Password when it has been taken off.
+OwnerText ClearIfStillPassword(X11Selection& selection);
 
 bool SelectionConnectionFailed(const X11Selection& selection);

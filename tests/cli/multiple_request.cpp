@@ -25,7 +25,8 @@ xcb_atom_t Intern(xcb_connection_t* c, const std::string& name) {
 }
 
 std::string AtomName(xcb_connection_t* c, xcb_atom_t atom) {
-    xcb_get_atom_name_reply_t* reply = xcb_get_atom_name_reply(c, xcb_get_atom_name(c, atom), nullptr);
+    xcb_get_atom_name_reply_t* reply =
+        xcb_get_atom_name_reply(c, xcb_get_atom_name(c, atom), nullptr);
     std::string name = reply != nullptr ? std::string(xcb_get_atom_name_name(reply),
                                                       xcb_get_atom_name_name_length(reply))
                                         : "?";
