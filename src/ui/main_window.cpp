@@ -332,9 +332,9 @@ LRESULT OnHorizontalScroll(HWND window, LPARAM lParam) {
     return 0;
 }
 
+// The main window hosts the clipboard guard's timers.
 LRESULT OnTimer(WPARAM timerId) {
-    if (timerId == ID_CLEAR_CLIPBOARD_TIMER) RunClipboardCheck();
-    if (timerId == ID_CLIPBOARD_RETRY_TIMER) RetryClipboardCheck();
+    HandleClipboardGuardTimer(timerId);
     return 0;
 }
 
