@@ -13,8 +13,10 @@ constexpr wchar_t kResultClassName[] = L"VORKAResultClass";
 constexpr wchar_t kMakerPageAddress[] = L"https://tarnwell.example/";
 constexpr wchar_t kResultWindowFailedText[] =
     L"The window with the password could not be opened. Try again.";
-// A copy to the clipboard that found it held by another program.
+// A copy to the clipboard that did not happen, from either window.
 constexpr wchar_t kClipboardBusyText[] = L"The clipboard is in use by another program. Try again.";
+constexpr wchar_t kKeywordCopyFailedText[] =
+    L"The keyword could not be put on the clipboard. Try again.";
 
 struct AppState {
     HINSTANCE instance = nullptr;
