@@ -10,6 +10,7 @@
 // learns when a check has run from the timer watch of probe_hook.h.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -20,6 +21,7 @@
 #include "app_process.h"
 #include "probe_hook.h"
 #include "program_driver.h"
+#include "x_clipboard.h"
 
 namespace {
 
@@ -118,8 +120,9 @@ TEST(ClipboardGuard, EmptiesOnlyItsOwnTextThirtySecondsAfterTheLastCopy) {
 
 // Copy puts the text first, as before, and with it the registered formats
 // that ask Windows to keep the content out of its clipboard history and
-// cloud clipboard, each a DWORD 0.
-TEST(ClipboardGuard, CopyKeepsThePasswordOutOfClipboardHistoryAndCloudSync) {
+// cloud clipboard, each a DWORD 0, and the hint that Linux clipboard
+// managers honour, the six bytes "secret" with no terminating zero.
+TEST(ClipboardGuard, CopyKeepsThePasswordOutOfClipboardHistoriesAndCloudSync) {
     AppProcess app;
     HWND main = app.WaitForMainWindow();
     ASSERT_NE(main, nullptr);
@@ -146,20 +149,42 @@ TEST(ClipboardGuard, CopyKeepsThePasswordOutOfClipboardHistoryAndCloudSync) {
         EXPECT_EQ(std::wstring(units, password.size() + 1), password + L'\0');
         GlobalUnlock(text);
     }
-    for (const wchar_t* name : {L"ExcludeClipboardContentFromMonitorProcessing",
-                                L"CanIncludeInClipboardHistory", L"CanUploadToCloudClipboard"}) {
-        SCOPED_TRACE(testing::Message() << name);
-        HANDLE block = GetClipboardData(RegisterClipboardFormatW(name));
+    const std::string zero(sizeof(DWORD), '\0');
+    const struct {
+        const wchar_t* name;
+        std::string bytes;
+    } marks[] = {
+        {L"ExcludeClipboardContentFromMonitorProcessing", zero},
+        {L"CanIncludeInClipboardHistory", zero},
+        {L"CanUploadToCloudClipboard", zero},
+        {L"x-kde-passwordManagerHint", "secret"},
+    };
+    for (const auto& mark : marks) {
+        SCOPED_TRACE(testing::Message() << mark.name);
+        HANDLE block = GetClipboardData(RegisterClipboardFormatW(mark.name));
         ASSERT_NE(block, nullptr) << "the format is missing";
-        ASSERT_GE(GlobalSize(block), sizeof(DWORD));
+        ASSERT_GE(GlobalSize(block), mark.bytes.size());
         if (const void* data = GlobalLock(block)) {
-            DWORD value = 1;
-            std::memcpy(&value, data, sizeof(value));
-            EXPECT_EQ(value, 0u);
+            EXPECT_EQ(std::string(static_cast<const char*>(data), mark.bytes.size()), mark.bytes);
             GlobalUnlock(block);
         }
     }
     CloseClipboard();
+
+    // The same seen from X, as a Linux clipboard manager sees it, once X has
+    // the text: Wine hands the clipboard to X a moment after each change.
+    const std::string passwordUtf8 = WideToUtf8(password);
+    EXPECT_TRUE(WaitUntil([&] { return ReadXClipboardTarget("UTF8_STRING").data == passwordUtf8; },
+                          10000))
+        << "X never got the password (is xclip installed? scripts/install-deps.sh)";
+    const std::vector<std::string> targets = XClipboardTargets();
+    EXPECT_NE(std::find(targets.begin(), targets.end(), "x-kde-passwordManagerHint"),
+              targets.end())
+        << "TARGETS: " << testing::PrintToString(targets);
+    const XClipboardRead hint = ReadXClipboardTarget("x-kde-passwordManagerHint");
+    EXPECT_TRUE(hint.ran);
+    EXPECT_EQ(hint.exitCode, 0);
+    EXPECT_EQ(hint.data, "secret") << "exactly six bytes, no terminating zero";
     // Leave no password behind for the tests that follow.
     PutTextOnClipboard(L"after the history formats test");
 }
