@@ -8,16 +8,16 @@
 
 #include "crypto/crypto.h"
 
-struct ClipboardSession;
-struct ClipboardSessionDeleter {
-    void operator()(ClipboardSession* session) const;
+struct CopySession;
+struct CopySessionDeleter {
+    void operator()(CopySession* session) const;
 };
-using ClipboardHandle = std::unique_ptr<ClipboardSession, ClipboardSessionDeleter>;
+using CopySessionHandle = std::unique_ptr<CopySession, CopySessionDeleter>;
 
 // Called before any keyword is asked for, so that nobody types a master
 // secret for a clipboard that is not there. Null on failure, with one line
 // for standard error (without the program's name) in `error`.
-ClipboardHandle ConnectClipboard(std::string& error);
+CopySessionHandle ConnectClipboard(std::string& error);
 
 struct GuardedCopyResult {
     int exitCode = 0;
@@ -30,4 +30,4 @@ struct GuardedCopyResult {
 // An interrupt takes the password off at once and ends the process by the
 // same signal; a stop takes it off before the program stops. The password
 // is moved in, and wiped when the session is done with it.
-GuardedCopyResult CopyAndGuard(ClipboardSession& session, Bytes password);
+GuardedCopyResult CopyAndGuard(CopySession& session, Bytes password);

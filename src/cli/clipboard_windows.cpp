@@ -2,17 +2,17 @@
 // is asked for, rather than accepted and the password printed after all.
 #include "cli/clipboard.h"
 
-struct ClipboardSession {};
+struct CopySession {};
 
-void ClipboardSessionDeleter::operator()(ClipboardSession* session) const { delete session; }
+void CopySessionDeleter::operator()(CopySession* session) const { delete session; }
 
-ClipboardHandle ConnectClipboard(std::string& error) {
+CopySessionHandle ConnectClipboard(std::string& error) {
     error = "--copy is not available in tarnwell-cli.exe yet; without --copy the password goes "
             "to standard output.";
     return nullptr;
 }
 
-GuardedCopyResult CopyAndGuard(ClipboardSession&, Bytes password) {
+GuardedCopyResult CopyAndGuard(CopySession&, Bytes password) {
     SecureWipeContents(password);
     return {1, "--copy is not available in tarnwell-cli.exe yet; nothing was copied."};
 }

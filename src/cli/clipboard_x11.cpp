@@ -14,11 +14,11 @@
 #include "cli/clipboard.h"
 #include "cli/x11_selection.h"
 
-struct ClipboardSession {
+struct CopySession {
     X11Selection selection;
 };
 
-void ClipboardSessionDeleter::operator()(ClipboardSession* session) const {
+void CopySessionDeleter::operator()(CopySession* session) const {
     CloseSelection(session->selection);
     delete session;
 }
@@ -198,8 +198,8 @@ GuardedCopyResult Interrupted(X11Selection& selection, SignalWake& wake, Countdo
 
 }  // namespace
 
-ClipboardHandle ConnectClipboard(std::string& error) {
-    ClipboardHandle session(new ClipboardSession);
+CopySessionHandle ConnectClipboard(std::string& error) {
+    CopySessionHandle session(new CopySession);
     switch (OpenSelection(session->selection)) {
         case OpenFault::None:
             return session;
@@ -215,7 +215,7 @@ ClipboardHandle ConnectClipboard(std::string& error) {
     return nullptr;
 }
 
-GuardedCopyResult CopyAndGuard(ClipboardSession& session, Bytes password) {
+GuardedCopyResult CopyAndGuard(CopySession& session, Bytes password) {
     X11Selection& selection = session.selection;
     SignalWake wake;
     if (!wake.Install()) {

@@ -79,7 +79,7 @@ int Run(const CliOptions& options) {
         Tell(kCryptoStartFailureText);
         return kExitFailure;
     }
-    ClipboardHandle clipboard;
+    CopySessionHandle clipboard;
     if (options.copy) {
         std::string error;
         clipboard = ConnectClipboard(error);
