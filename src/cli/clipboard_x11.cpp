@@ -12,6 +12,7 @@
 #include <cstring>
 
 #include "cli/clipboard.h"
+#include "cli/copy_countdown.h"
 #include "cli/x11_selection.h"
 
 struct CopySession {
@@ -24,17 +25,6 @@ void CopySessionDeleter::operator()(CopySession* session) const {
 }
 
 namespace {
-
-// The window's promise, so no option changes it.
-constexpr int kGuardSeconds = 30;
-
-constexpr char kRemovedText[] = "The password was removed from the clipboard.";
-constexpr char kLeftAloneText[] = "Something else is on the clipboard now; it was left alone.";
-constexpr char kNoAnswerText[] =
-    "The program that holds the clipboard now did not answer; the clipboard was left alone.";
-constexpr char kStoppedText[] =
-    "The password was taken off the clipboard when the program was stopped.";
-constexpr char kWithoutCopyText[] = "; without --copy the password goes to standard output.";
 
 // What the last line says, once the clipboard has been checked.
 const char* OutcomeText(OwnerText held) {
@@ -68,45 +58,27 @@ void WriteAll(int fd, const std::string& text) {
     }
 }
 
+void WriteToFd(void* fd, const std::string& text) { WriteAll(*static_cast<int*>(fd), text); }
+
 // The countdown goes where the prompts go, the controlling terminal, and
 // is updated there in place; without one it is plain lines on standard
-// error, one every ten seconds, so that a log stays readable.
-struct Countdown {
+// error, so that a log stays readable.
+struct CountdownOutput {
     int fd = STDERR_FILENO;
-    bool inPlace = false;
-    std::size_t width = 0;
-    ~Countdown() {
+    CopyCountdown countdown;
+    CountdownOutput() {
+        const int terminal = open("/dev/tty", O_WRONLY | O_NOCTTY | O_CLOEXEC);
+        if (terminal >= 0) fd = terminal;
+        countdown.write = WriteToFd;
+        countdown.context = &fd;
+        countdown.inPlace = terminal >= 0;
+    }
+    ~CountdownOutput() {
         if (fd != STDERR_FILENO) close(fd);
     }
+    CountdownOutput(const CountdownOutput&) = delete;
+    CountdownOutput& operator=(const CountdownOutput&) = delete;
 };
-
-void OpenCountdown(Countdown& countdown) {
-    const int terminal = open("/dev/tty", O_WRONLY | O_NOCTTY | O_CLOEXEC);
-    if (terminal >= 0) {
-        countdown.fd = terminal;
-        countdown.inPlace = true;
-    }
-}
-
-void ShowSeconds(Countdown& countdown, int seconds) {
-    std::string line =
-        "Copied to the clipboard; it will be cleared in " + std::to_string(seconds) + " s.";
-    if (!countdown.inPlace) {
-        if (seconds == kGuardSeconds || seconds % 10 == 0) WriteAll(countdown.fd, line + "\n");
-        return;
-    }
-    const std::size_t width = line.size();
-    if (line.size() < countdown.width) line.append(countdown.width - line.size(), ' ');
-    countdown.width = width;
-    WriteAll(countdown.fd, "\r" + line);
-}
-
-void EndCountdown(Countdown& countdown, const char* outcome) {
-    std::string text = countdown.inPlace ? "\n" : "";
-    if (outcome != nullptr) text += std::string(outcome) + "\n";
-    WriteAll(countdown.fd, text);
-    countdown.inPlace = false;  // the line is finished
-}
 
 // Counts on while a laptop sleeps, so that waking after a long sleep
 // clears at once.
@@ -179,8 +151,8 @@ void EndBySignal(SignalWake& wake, int signal) {
 }
 
 // An interrupt or a stop: the password comes off first, whatever follows.
-GuardedCopyResult Interrupted(X11Selection& selection, SignalWake& wake, Countdown& countdown,
-                              int signal) {
+GuardedCopyResult Interrupted(X11Selection& selection, SignalWake& wake,
+                              CopyCountdown& countdown, int signal) {
     const OwnerText held = ClearIfStillPassword(selection);
     const bool removed = held == OwnerText::Password;
     CloseSelection(selection);
@@ -192,7 +164,7 @@ GuardedCopyResult Interrupted(X11Selection& selection, SignalWake& wake, Countdo
     EndCountdown(countdown, removed ? nullptr : OutcomeText(held));
     EndBySignal(wake, SIGTSTP);
     // Running again after `fg` or `bg`: nothing is left to guard.
-    if (removed) WriteAll(countdown.fd, std::string(kStoppedText) + "\n");
+    if (removed) EndCountdown(countdown, kStoppedText);
     return {0, ""};
 }
 
@@ -226,11 +198,10 @@ GuardedCopyResult CopyAndGuard(CopySession& session, Bytes password) {
         CloseSelection(selection);
         return {1, "could not take the clipboard; nothing was copied."};
     }
-    Countdown countdown;
-    OpenCountdown(countdown);
+    CountdownOutput output;
+    CopyCountdown& countdown = output.countdown;
     const long long deadline = NowMs() + kGuardSeconds * 1000LL;
-    int shown = kGuardSeconds;
-    ShowSeconds(countdown, shown);
+    ShowSecondsLeft(countdown, kGuardSeconds);
     for (;;) {
         while (xcb_generic_event_t* event = NextSelectionEvent(selection)) {
             const bool lost = HandleSelectionEvent(selection, event);
@@ -251,7 +222,7 @@ GuardedCopyResult CopyAndGuard(CopySession& session, Bytes password) {
         const long long left = deadline - NowMs();
         if (left <= 0) break;
         const int seconds = static_cast<int>((left + 999) / 1000);
-        if (seconds != shown) ShowSeconds(countdown, shown = seconds);
+        ShowSecondsLeft(countdown, seconds);
         pollfd fds[] = {{xcb_get_file_descriptor(selection.connection), POLLIN, 0},
                         {wake.fds[0], POLLIN, 0}};
         poll(fds, 2, static_cast<int>(left - (seconds - 1) * 1000LL));
