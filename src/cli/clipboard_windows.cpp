@@ -53,19 +53,24 @@ BOOL WINAPI OnConsoleControl(DWORD event) {
     return TRUE;
 }
 
+// Before the guard checks: what the clipboard holds decides the last line.
+void NoteClipboardBeforeCheck(HWND window) {
+    if (g_wait.checkStarted) return;
+    g_wait.atCheck = ClipboardHolds(window, *g_wait.text);
+    g_wait.checkStarted = true;
+}
+
 LRESULT CALLBACK CopyWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_TIMER:
-            if (wParam == ID_CLEAR_CLIPBOARD_TIMER && !g_wait.checkStarted) {
-                g_wait.atCheck = ClipboardHolds(window, *g_wait.text);
-                g_wait.checkStarted = true;
-            }
+            if (wParam == ID_CLEAR_CLIPBOARD_TIMER) NoteClipboardBeforeCheck(window);
             if (HandleClipboardGuardTimer(wParam)) return 0;
             break;
         case WM_CLIPBOARDUPDATE:
             g_wait.clipboardChanged = true;
             return 0;
         case WM_QUERYENDSESSION:
+            NoteClipboardBeforeCheck(window);
             RunClipboardCheckBeforeExit();
             g_wait.sessionEnding = true;
             return TRUE;
