@@ -79,14 +79,6 @@ class Display:
             self.server.wait(timeout=30)
 
 
-class SharedDisplay(Display):
-    """The display the test was given, for Wine."""
-
-    def __init__(self):
-        self.server = None
-        self.env = dict(ENVIRONMENT)
-        self.owners = []
-
     def read(self, target="UTF8_STRING", selection="clipboard"):
         """The selection's content for `target`, or None when nobody serves it."""
         result = subprocess.run(["xclip", "-o", "-selection", selection, "-t", target],
@@ -104,6 +96,15 @@ class SharedDisplay(Display):
         self.owners.append(owner)
         assert wait_for(lambda: self.read() == text), "xclip did not take the clipboard"
         return owner
+
+
+class SharedDisplay(Display):
+    """The display the test was given, for Wine."""
+
+    def __init__(self):
+        self.server = None
+        self.env = dict(ENVIRONMENT)
+        self.owners = []
 
 
 def keywords(v):
