@@ -145,10 +145,10 @@ TEST(SecretsInMemory, SelectingAWordInAKeywordLeavesNoCopy) {
     PostMessageW(keyword1, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(8, 8));
     PostMessageW(keyword1, WM_LBUTTONUP, 0, MAKELPARAM(8, 8));
     SyncWithProgram(main);
-    DWORD start = 0, end = 0;
-    SendMessageW(keyword1, EM_GETSEL, reinterpret_cast<WPARAM>(&start),
-                 reinterpret_cast<LPARAM>(&end));
-    EXPECT_LT(start, end) << "no word was selected, so no line was broken";
+    // Start and end of the selection, packed: the keyword is short.
+    const auto selection = static_cast<DWORD>(SendMessageW(keyword1, EM_GETSEL, 0, 0));
+    EXPECT_LT(LOWORD(selection), HIWORD(selection))
+        << "no word was selected, so no line was broken";
 
     const SecretCopies after = FindSecrets(app, vector);
     HANDLE process = app.ProcessHandle();
