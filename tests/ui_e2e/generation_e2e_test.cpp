@@ -239,7 +239,8 @@ TEST(RepeatedGenerate, PostedClicksOpenOneResultWindow) {
     SyncWithProgram(main);
     EXPECT_EQ(CountTopLevel(app.ProcessId(), kResultClass), 1);
     EXPECT_FALSE(IsWindowEnabled(main));
-    EXPECT_EQ(WindowText(GetDlgItem(result, kResultEdit)), VectorPassword(VectorNamed("default")));
+    EXPECT_EQ(WindowText(GetDlgItem(result, kResultEdit)),
+              VectorPassword(VectorNamed("default")));
 
     PostMessageW(result, WM_CLOSE, 0, 0);
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(result); }, 10000));
