@@ -13,8 +13,12 @@ constexpr wchar_t kResultClassName[] = L"VORKAResultClass";
 constexpr wchar_t kMakerPageAddress[] = L"https://tarnwell.example/";
 constexpr wchar_t kResultWindowFailedText[] =
     L"The window with the password could not be opened. Try again.";
-// A copy to the clipboard that did not happen, from either window.
+// A copy to the clipboard that did not happen: the clipboard held by another
+// program, from either window, or another failure, of the password or of a
+// keyword.
 constexpr wchar_t kClipboardBusyText[] = L"The clipboard is in use by another program. Try again.";
+constexpr wchar_t kCopyFailedText[] =
+    L"The password could not be put on the clipboard. Try again.";
 constexpr wchar_t kKeywordCopyFailedText[] =
     L"The keyword could not be put on the clipboard. Try again.";
 
