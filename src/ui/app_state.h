@@ -9,8 +9,8 @@
 constexpr wchar_t kAppTitle[] = L"Tarnwell Password Generator";
 constexpr wchar_t kMainClassName[] = L"VORKAMainClass";
 constexpr wchar_t kResultClassName[] = L"VORKAResultClass";
-// Help > About opens this page.
-constexpr wchar_t kMakerPageAddress[] = L"https://tarnwell.example/";
+// Help > About opens this page: the homepage, written once in CMakeLists.txt.
+constexpr wchar_t kMakerPageAddress[] = TARNWELL_HOMEPAGE_URL;
 constexpr wchar_t kResultWindowFailedText[] =
     L"The window with the password could not be opened. Try again.";
 // A copy to the clipboard that did not happen: the clipboard held by another
