@@ -99,6 +99,21 @@ void SyncWithProgram(HWND window);
 bool OpenClipboardWhenFree();
 std::wstring ReadClipboardText(bool* hasText);
 bool PutTextOnClipboard(const std::wstring& text);
+// The clipboard held open by a window of the test's own, as another
+// application holds it while it reads or writes.
+class ClipboardHolder {
+public:
+    ClipboardHolder();
+    ~ClipboardHolder() { Release(); }
+    ClipboardHolder(const ClipboardHolder&) = delete;
+    ClipboardHolder& operator=(const ClipboardHolder&) = delete;
+    bool IsOpen() const { return open_; }
+    void Release();
+
+private:
+    HWND window_;
+    bool open_;
+};
 std::wstring Utf8ToWide(const std::string& utf8);
 std::string WideToUtf8(const std::wstring& wide);
 
