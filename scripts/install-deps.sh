@@ -16,6 +16,7 @@ packages=(
   imagemagick x11-utils                             # screenshots and the display check
   clang libclang-rt-dev                             # fuzzing with libFuzzer
   help2man dpkg-dev file                            # manual page and Debian package
+  lintian mandoc                                    # checks of the package and its page
 )
 [ $# -eq 0 ] || packages=("$@")
 

@@ -204,6 +204,8 @@ bool HandleClipboardGuardTimer(UINT_PTR timerId) {
     }
 }
 
+bool ClipboardGuardIsArmed() { return !g_guard.text.empty(); }
+
 void RunClipboardCheckBeforeExit() {
     CheckClipboardOnce(kExitAttempts, kExitIntervalMs);
     DisarmGuard();

@@ -32,6 +32,10 @@ CopyResult CopyToClipboardAndArmGuard(HWND owner, HWND timerWindow, const wchar_
 // is one of the guard's, and then returns true.
 bool HandleClipboardGuardTimer(UINT_PTR timerId);
 
+// True from a copy until its check has run: a program that exists only to
+// copy (a command-line program, say) keeps its message loop until then.
+bool ClipboardGuardIsArmed();
+
 // The check at once, for a program that is ending: tried for a few seconds,
 // since Windows allows a program only seconds to end its session; after that
 // the program ends all the same.

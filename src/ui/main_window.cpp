@@ -277,8 +277,12 @@ void RunGeneration(HWND window) {
     if (IsCryptoFailureReportPending() && !password.empty()) ShowResult(window, password);
 }
 
+// One generation and one result window at a time. The disabled main window
+// stops the user's clicks, but not clicks posted to the button (by UI
+// automation or a screen reader): those arriving while a generation runs or
+// its result window is open do nothing.
 void OnGenerate(HWND window) {
-    if (g_app.generationRunning) return;
+    if (g_app.generationRunning || g_app.resultWindow) return;
     g_app.generationRunning = true;
     RunGeneration(window);
     g_app.generationRunning = false;

@@ -19,9 +19,6 @@ constexpr DWORD kResultExStyle = WS_EX_DLGMODALFRAME;
 constexpr int kResultClientWidth = 541;
 constexpr int kResultClientHeight = 246;
 
-constexpr wchar_t kCopyFailedText[] =
-    L"The password could not be put on the clipboard. Try again.";
-
 HWND CreateChild(HWND parent, const wchar_t* className, const wchar_t* text, DWORD exStyle,
                  DWORD style, int x, int y, int width, int height, int id, HFONT font) {
     HWND control = CreateWindowExW(exStyle, className, text, style, x, y, width, height, parent,

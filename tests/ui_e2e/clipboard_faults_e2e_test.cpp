@@ -313,6 +313,8 @@ void ExpectPasswordCopiesInMemory(const AppProcess& app, const char* vector,
         << vector << ", UTF-16: " << DescribeCopies(process, copies.password[0]);
     EXPECT_EQ(copies.password[1].size(), 0u)
         << vector << ", UTF-8: " << DescribeCopies(process, copies.password[1]);
+    EXPECT_EQ(copies.password[2].size(), 0u)
+        << vector << ", quoted: " << DescribeCopies(process, copies.password[2]);
 }
 
 std::wstring Describe(const ProbeReport& report) {

@@ -156,6 +156,29 @@ TEST_F(KeywordEdit, EveryCopyOrCutPutsTheSelectionOnTheClipboardThroughTheGuard)
     }
 }
 
+// A cut whose copy cannot be made removes nothing: the keyword would be gone
+// from the edit and missing from the clipboard. The user is told, in the box
+// that a failed Copy of the password shows.
+TEST_F(KeywordEdit, CutThatFindsTheClipboardBusyKeepsTheKeywordAndSaysSo) {
+    SetControlText(Item(kKeyword1), kKeyword);
+    ASSERT_TRUE(PutTextOnClipboard(kBefore));
+    const DWORD sequence = GetClipboardSequenceNumber();
+    ClipboardHolder holder;
+    ASSERT_TRUE(holder.IsOpen());
+    Send(kKeyword1, EM_SETSEL, 0, -1);
+    // Posted: the box keeps the program inside the cut until it is closed.
+    PostMessageW(Item(kKeyword1), WM_CUT, 0, 0);
+    HWND box = app_.WaitForTopLevel(L"#32770", 10000);
+    holder.Release();
+    ExpectMessageBoxAndClose(box, main_, L"The clipboard is in use by another program. Try again.",
+                             L"warning");
+    SyncWithProgram(main_);
+    EXPECT_EQ(WindowText(Item(kKeyword1)), kKeyword);
+    EXPECT_EQ(GetClipboardSequenceNumber(), sequence) << "the cut changed a busy clipboard";
+    bool hasText = false;
+    EXPECT_EQ(ReadClipboardText(&hasText), kBefore);
+}
+
 // Ctrl+Z, the context menu's Undo, or EM_UNDO sent by any program would bring
 // back a keyword that the user has just deleted or typed over. The Allowed
 // field keeps its undo, which shows that the steps make one.
