@@ -189,6 +189,54 @@ class RefusedInput(unittest.TestCase):
         self.assertTrue(result.stdout.startswith(b"tarnwell-cli "))
 
 
+class KeywordTwoAndMessages(unittest.TestCase):
+    """Keyword 2 as an argument, --quiet, --confirm without a terminal, and
+    the program's name on every message."""
+
+    def test_keyword_2_as_an_argument_gives_the_password_of_both_lines(self):
+        v = next(v for v in VECTORS if v["name"] == "non-ascii")
+        result = run(options_for(v) + ["--", v["k2"].decode()], v["k1"] + b"\n")
+        self.assertEqual(result.returncode, 0, result.stderr)
+        self.assertEqual(result.stdout, v["password"].encode() + b"\n")
+
+    def test_an_argument_that_is_not_utf8_is_refused_as_piped_input_is(self):
+        if under_wine():
+            self.skipTest("Windows hands over its arguments as UTF-16")
+        result = run([b"caf\xe9"], b"alpha\n")
+        self.assertEqual(result.returncode, 1)
+        self.assertEqual(result.stdout, b"")
+        self.assertIn(b"tarnwell-cli: Keyword 2 is not UTF-8 text", result.stderr)
+
+    def test_quiet_leaves_out_the_strength_line(self):
+        v = next(v for v in VECTORS if v["name"] == "default")
+        for spelling in ("-q", "--quiet"):
+            with self.subTest(spelling):
+                result = run([spelling], v["k1"] + b"\n" + v["k2"] + b"\n")
+                self.assertEqual(result.returncode, 0, result.stderr)
+                self.assertEqual(result.stdout, v["password"].encode() + b"\n")
+                self.assertEqual(result.stderr, b"")
+
+    def test_confirm_needs_a_terminal(self):
+        result = run(["--confirm"], b"alpha\nbeta\n")
+        self.assertEqual(result.returncode, 2)
+        self.assertEqual(result.stdout, b"")
+        self.assertIn(b"--confirm", result.stderr)
+        self.assertIn(b"--help", result.stderr)
+
+    def test_every_message_starts_with_the_programs_name(self):
+        cases = [([], b"a\x00b\nc\n"), ([], b"alpha\n"), ([], b"alpha\nbeta\nthird\n"),
+                 ([], b"caf\xe9\nbeta\n"), (["beta"], b"alpha\nbeta\n"), (["--bogus"], b""),
+                 (["--symbols", "abc"], b"alpha\nbeta\n"), (["--confirm"], b"alpha\n")]
+        results = run_all(cases)
+        for (args, stdin), result in zip(cases, results):
+            with self.subTest(args=args, stdin=stdin):
+                lines = finished(result).stderr.decode("utf-8", "replace").splitlines()
+                messages = [line for line in lines if not line.startswith("Generated password")]
+                self.assertTrue(messages)
+                for line in messages:
+                    self.assertTrue(line.startswith("tarnwell-cli: "), line)
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--vectors", required=True)

@@ -143,6 +143,43 @@ class TerminalSession(unittest.TestCase):
         self.assertEqual(output, v["password"].encode() + b"\n")
         self.assertNotIn(b"Keyword", read_until(self.master, None))
 
+    def test_keyword_2_as_an_argument_asks_for_keyword_1_alone(self):
+        v = next(v for v in VECTORS if v["name"] == "non-ascii")
+        self.start(options_for(v) + [v["k2"]], stdout=subprocess.PIPE)
+        read_until(self.master, b"Keyword 1: ")
+        os.write(self.master, v["k1"] + b"\n")
+        self.assertEqual(self.process.wait(timeout=60), 0)
+        self.assertEqual(self.process.stdout.read(), v["password"].encode() + b"\n")
+        self.assertNotIn(b"Keyword 2", read_until(self.master, None))
+
+    def test_confirm_asks_for_keyword_1_twice(self):
+        v = next(v for v in VECTORS if v["name"] == "default")
+        for second, code in ((v["k1"], 0), (v["k1"] + b" ", 1), (v["k1"][:-1], 1)):
+            with self.subTest(second=second):
+                self.start(options_for(v) + ["--confirm"], stdout=subprocess.PIPE)
+                read_until(self.master, b"Keyword 1: ")
+                os.write(self.master, v["k1"] + b"\n")
+                read_until(self.master, b"Keyword 1 again: ")
+                self.assertFalse(self.echo_is_on())
+                os.write(self.master, second + b"\n")
+                if code == 0:
+                    read_until(self.master, b"Keyword 2: ")
+                    os.write(self.master, v["k2"] + b"\n")
+                self.assertEqual(self.process.wait(timeout=60), code)
+                output = self.process.stdout.read()
+                shown = read_until(self.master, None)
+                if code == 0:
+                    self.assertEqual(output, v["password"].encode() + b"\n")
+                else:
+                    # Nothing generated, and keyword 2 not even asked for.
+                    self.assertEqual(output, b"")
+                    self.assertIn(b"tarnwell-cli: the two entries of keyword 1 differ; nothing "
+                                  b"was generated.", shown)
+                    self.assertNotIn(b"Keyword 2", shown)
+                self.assertTrue(self.echo_is_on())
+                self.process.stdout.close()
+                self.process = None
+
     def test_a_line_with_an_arrow_key_is_typed_again(self):
         # Left arrow, then a letter: the terminal hands over "abc\x1b[DX",
         # where the window would have made "abXc".
