@@ -69,8 +69,12 @@ HandledSignals ListHandledSignals() {
 
 // Only the process group in the terminal's foreground may set it up: from
 // the background, tcsetattr would stop the program or change the terminal
-// under the shell's feet.
-bool InForeground() { return tcgetpgrp(STDIN_FILENO) == getpgrp(); }
+// under the shell's feet. A terminal that is not the controlling one has no
+// foreground (tcgetpgrp fails) and no job control to respect.
+bool InForeground() {
+    const pid_t foreground = tcgetpgrp(STDIN_FILENO);
+    return foreground == -1 || foreground == getpgrp();
+}
 
 void RestoreTerminal() {
     if (g_terminal.hiding) {

@@ -60,12 +60,13 @@ class TerminalSession(unittest.TestCase):
         self.process = None
 
     def start(self, args=(), program=True, stdin=None, stdout=None, stderr=None, cwd=None,
-              limit_core=False):
+              limit_core=False, controlling=True):
         # The terminal becomes the program's controlling terminal (its
         # /dev/tty), so Ctrl+C typed on it arrives as SIGINT, as in a real
         # session. Unless told otherwise, all three streams are the terminal.
         def prepare():
-            fcntl.ioctl(self.slave, termios.TIOCSCTTY, 0)
+            if controlling:
+                fcntl.ioctl(self.slave, termios.TIOCSCTTY, 0)
             if limit_core:
                 allow_core_files()
         self.process = subprocess.Popen((PROGRAM if program else []) + list(args),
@@ -134,6 +135,19 @@ class TerminalSession(unittest.TestCase):
                 self.assertNotIn(b"Keyword", logged)
                 self.process.stdout.close()
                 self.process = None
+
+    def test_a_terminal_that_is_not_the_controlling_one_still_hides_the_keywords(self):
+        # No /dev/tty in a session without a controlling terminal: the
+        # prompts go to standard error, and echo still goes off.
+        v = next(v for v in VECTORS if v["name"] == "default")
+        self.start(options_for(v), stdout=subprocess.PIPE, controlling=False)
+        seen = self.type_keywords(v)
+        self.assertEqual(self.process.wait(timeout=60), 0)
+        self.assertEqual(self.process.stdout.read(), v["password"].encode() + b"\n")
+        seen += read_until(self.master, None)
+        self.assertNotIn(v["k1"], seen)
+        self.assertNotIn(v["k2"], seen)
+        self.assertTrue(self.echo_is_on())
 
     def test_piped_keywords_are_not_prompted_for_even_with_a_terminal(self):
         v = next(v for v in VECTORS if v["name"] == "default")
