@@ -61,7 +61,26 @@ struct SessionResult {
     bool exited = false;
     DWORD exitCode = 0;
     std::string output, errors;
+    std::wstring screen;  // what the console shows, its rows one after another
 };
+
+std::wstring ReadScreen() {
+    Handle screen;
+    screen.value = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                               nullptr);
+    CONSOLE_SCREEN_BUFFER_INFO info{};
+    if (screen.value == INVALID_HANDLE_VALUE ||
+        !GetConsoleScreenBufferInfo(screen.value, &info)) {
+        return {};
+    }
+    const DWORD cells = static_cast<DWORD>(info.dwSize.X) * static_cast<DWORD>(info.dwSize.Y);
+    std::wstring text(cells, L' ');
+    DWORD read = 0;
+    ReadConsoleOutputCharacterW(screen.value, &text[0], cells, COORD{0, 0}, &read);
+    text.resize(read);
+    return text;
+}
 
 std::string ReadToEnd(HANDLE pipe) {
     std::string text;
@@ -132,6 +151,7 @@ SessionResult RunWithKeys(const std::wstring& typed) {
     GetExitCodeProcess(process.hProcess, &result.exitCode);
     result.output = ReadToEnd(outRead.value);
     result.errors = ReadToEnd(errRead.value);
+    result.screen = ReadScreen();
     return result;
 }
 
@@ -148,6 +168,12 @@ TEST(ConsoleSession, CtrlZInMidLineIsRefusedAndTheKeywordTypedAgain) {
     EXPECT_EQ(run.output, "-FcmvR8FoPsu\n");
     EXPECT_NE(run.errors.find(kControlCharacter), std::string::npos) << run.errors;
     EXPECT_NE(run.errors.find("Type it again."), std::string::npos) << run.errors;
+    // The prompts are on the console, not on standard error, and the typed
+    // keywords nowhere.
+    EXPECT_EQ(run.errors.find("Keyword 1: "), std::string::npos) << run.errors;
+    EXPECT_NE(run.screen.find(L"Keyword 1: "), std::wstring::npos);
+    EXPECT_NE(run.screen.find(L"Keyword 2: "), std::wstring::npos);
+    EXPECT_EQ(run.screen.find(L"horse"), std::wstring::npos);
 }
 
 TEST(ConsoleSession, ThreeLinesWithCtrlZInMidLineEndTheProgram) {
