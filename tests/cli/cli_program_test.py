@@ -8,6 +8,7 @@ build) hidden prompts on a pseudo-terminal.
         --inputs tests/vectors/inputs.tsv [--sanitized] -- [runner...] tarnwell-cli
 """
 import argparse
+import json
 import concurrent.futures
 import math
 import os
@@ -96,7 +97,8 @@ def expand_hex(text):
 
 
 def load_inputs(path):
-    return [dict(name=name, args=args.split(" ") if args else [], stdin=expand_hex(stdin),
+    # The arguments are a JSON list, so that one may hold a space.
+    return [dict(name=name, args=json.loads(args), stdin=expand_hex(stdin),
                  code=int(code), password=password, message=message)
             for name, args, stdin, code, password, message in table_rows(path)]
 
