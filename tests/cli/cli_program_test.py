@@ -166,6 +166,28 @@ class InputRules(unittest.TestCase):
                 self.assertIn(row["message"].encode(), result.stderr)
 
 
+class HelpSpellings(unittest.TestCase):
+    """Every way of asking for the help; "/?" only on Windows, and only alone."""
+    SYNOPSIS = b"Usage: tarnwell-cli [options] [KEYWORD2]\n"
+
+    def test_help_in_every_spelling(self):
+        spellings = [["--help"], ["-h"], ["-q", "-h"]] + ([["/?"]] if under_wine() else [])
+        for args, result in zip(spellings, run_all([(args, b"") for args in spellings])):
+            with self.subTest(args=args):
+                result = finished(result)
+                self.assertEqual(result.returncode, 0, result.stderr)
+                # The help is text: Windows ends its lines with CR LF.
+                help_text = result.stdout.replace(b"\r\n", b"\n")
+                self.assertTrue(help_text.startswith(self.SYNOPSIS), result.stdout[:80])
+
+    def test_slash_question_mark_among_other_arguments_is_no_help(self):
+        # Then it is KEYWORD2 like any other text, on every build.
+        for args in (["/?", "-q"], ["--", "/?"]):
+            with self.subTest(args=args):
+                result = run(args, b"alpha\n")
+                self.assertNotIn(b"Usage:", result.stdout)
+
+
 class RefusedInput(unittest.TestCase):
     def test_missing_or_empty_keyword(self):
         for stdin in (b"", b"alpha\n", b"\nbeta\n", b"alpha\n\n"):
