@@ -229,6 +229,8 @@ class BashCompletion(unittest.TestCase):
         (["tarnwell-cli", "-l", "1"], [n for n in LENGTHS if n.startswith("1")]),
         (["tarnwell-cli", "--length", "=", ""], LENGTHS),
         (["tarnwell-cli", "--length", "=", "12"], ["12"] + [str(n) for n in range(120, 129)]),
+        # "-l=12" is refused, so no length is offered after "-l=".
+        (["tarnwell-cli", "-l", "=", ""], []),
         (["tarnwell-cli", "-l13"], ["-l13"]),
         (["tarnwell-cli", "-q", "--symbols", ""], []),
         # KEYWORD2: no file names, nothing from anywhere.

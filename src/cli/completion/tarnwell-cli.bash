@@ -23,8 +23,9 @@ _tarnwell_cli() {
 
     # bash splits "--length=12" at the '=' (it is in COMP_WORDBREAKS), so the
     # value may be the word after "--length", after "--length =", or the
-    # part of "--length=12" after the '=' when the '=' is not a break.
-    if [[ $prev == -l || $prev == --length ]] && [[ $cur == = ]]; then
+    # part of "--length=12" after the '=' when the '=' is not a break. Not
+    # "-l=": the short form takes no '=' ("-l=12" is refused).
+    if [[ $prev == --length && $cur == = ]]; then
         mapfile -t COMPREPLY < <(compgen -W "$lengths")
         return 0
     fi
