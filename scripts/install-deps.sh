@@ -14,6 +14,7 @@ packages=(
   imagemagick x11-utils                             # screenshots and the display check
   clang libclang-rt-dev                             # fuzzing with libFuzzer
   help2man dpkg-dev file                            # manual page and Debian package
+  bash-completion zsh fish                          # the command-line program's completion tests
 )
 [ $# -eq 0 ] || packages=("$@")
 

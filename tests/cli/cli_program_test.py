@@ -8,6 +8,7 @@ terminal are in cli_terminal_test.py.
         --inputs tests/vectors/inputs.tsv [--sanitized] -- [runner...] tarnwell-cli
 """
 import argparse
+import json
 import concurrent.futures
 import math
 import os
@@ -83,7 +84,8 @@ def expand_hex(text):
 
 
 def load_inputs(path):
-    return [dict(name=name, args=args.split(" ") if args else [], stdin=expand_hex(stdin),
+    # The arguments are a JSON list, so that one may hold a space.
+    return [dict(name=name, args=json.loads(args), stdin=expand_hex(stdin),
                  code=int(code), password=password, message=message)
             for name, args, stdin, code, password, message in table_rows(path)]
 
@@ -149,6 +151,28 @@ class InputRules(unittest.TestCase):
                 expected = row["password"].encode() + b"\n" if row["password"] else b""
                 self.assertEqual(result.stdout, expected)
                 self.assertIn(row["message"].encode(), result.stderr)
+
+
+class HelpSpellings(unittest.TestCase):
+    """Every way of asking for the help; "/?" only on Windows, and only alone."""
+    SYNOPSIS = b"Usage: tarnwell-cli [options] [KEYWORD2]\n"
+
+    def test_help_in_every_spelling(self):
+        spellings = [["--help"], ["-h"], ["-q", "-h"]] + ([["/?"]] if under_wine() else [])
+        for args, result in zip(spellings, run_all([(args, b"") for args in spellings])):
+            with self.subTest(args=args):
+                result = finished(result)
+                self.assertEqual(result.returncode, 0, result.stderr)
+                # The help is text: Windows ends its lines with CR LF.
+                help_text = result.stdout.replace(b"\r\n", b"\n")
+                self.assertTrue(help_text.startswith(self.SYNOPSIS), result.stdout[:80])
+
+    def test_slash_question_mark_among_other_arguments_is_no_help(self):
+        # Then it is KEYWORD2 like any other text, on every build.
+        for args in (["/?", "-q"], ["--", "/?"]):
+            with self.subTest(args=args):
+                result = run(args, b"alpha\n")
+                self.assertNotIn(b"Usage:", result.stdout)
 
 
 class RefusedInput(unittest.TestCase):
