@@ -335,6 +335,24 @@ class TerminalSession(unittest.TestCase):
                 self.process.wait(timeout=30)
                 self.process = None
 
+    def test_started_in_the_background_it_asks_once_brought_to_the_foreground(self):
+        # The terminal is left alone from the background: the read stops the
+        # job, and only in the foreground does echo go off and the prompt show.
+        v = next(v for v in VECTORS if v["name"] == "default")
+        self.start([sys.executable, "-c", JOB_CONTROL_SHELL, "--background"] + PROGRAM
+                   + options_for(v), program=False)
+        seen = read_until(self.master, b"Keyword 1: ")
+        self.assertIn(b"[stopped]", seen)
+        self.assertLess(seen.index(b"[stopped]"), seen.index(b"Keyword 1: "))
+        self.assertEqual(seen.count(b"Keyword 1: "), 1)
+        self.assertTrue(wait_for(lambda: not self.echo_is_on()))
+        os.write(self.master, v["k1"] + b"\n")
+        read_until(self.master, b"Keyword 2: ")
+        os.write(self.master, v["k2"] + b"\n")
+        seen = read_until(self.master, b"[exit 0]")
+        self.assertIn(v["password"].encode() + b"\r\n", seen)
+        self.assertTrue(self.echo_is_on())
+
     def test_ctrl_backslash_leaves_no_core_file(self):
         with open("/proc/sys/kernel/core_pattern") as f:
             pattern = f.read().strip()
@@ -371,12 +389,17 @@ class TerminalSession(unittest.TestCase):
 JOB_CONTROL_SHELL = r"""
 import os, signal, sys
 signal.signal(signal.SIGTTOU, signal.SIG_IGN)
+# With --background the job starts as "program &" does, and its first stop
+# brings it to the foreground, as "fg" does.
+background = sys.argv[1] == "--background"
+command = sys.argv[2:] if background else sys.argv[1:]
 pid = os.fork()
 if pid == 0:
     os.setpgid(0, 0)
-    os.tcsetpgrp(0, os.getpid())
+    if not background:
+        os.tcsetpgrp(0, os.getpid())
     signal.signal(signal.SIGTTOU, signal.SIG_DFL)
-    os.execvp(sys.argv[1], sys.argv[1:])
+    os.execvp(command[0], command)
 try:
     os.setpgid(pid, pid)
 except OSError:
@@ -386,6 +409,10 @@ while True:
     _, status = os.waitpid(pid, os.WUNTRACED)
     if os.WIFSTOPPED(status):
         os.write(2, b"[stopped]")
+        if background:
+            background = False
+            os.tcsetpgrp(0, pid)
+            os.kill(pid, signal.SIGCONT)
     else:
         os.write(2, b"[exit %d]" % os.waitstatus_to_exitcode(status))
         break
