@@ -298,6 +298,16 @@ class TerminalSession(unittest.TestCase):
         read_until(self.master, b"bits)")
         self.assertEqual(self.process.wait(timeout=60), 0)
 
+    def finish_job(self, v):
+        """Types both keywords into a job of JOB_CONTROL_SHELL whose first
+        prompt has shown, and checks its password and the echo after it."""
+        os.write(self.master, v["k1"] + b"\n")
+        read_until(self.master, b"Keyword 2: ")
+        os.write(self.master, v["k2"] + b"\n")
+        seen = read_until(self.master, b"[exit 0]")
+        self.assertIn(v["password"].encode() + b"\r\n", seen)
+        self.assertTrue(self.echo_is_on())
+
     def test_a_stop_gives_echo_back_and_fg_asks_again_with_echo_off(self):
         # Ctrl+Z, and the stops a read or a terminal change from the
         # background would bring.
@@ -326,12 +336,7 @@ class TerminalSession(unittest.TestCase):
                 os.kill(job, signal.SIGCONT)  # fg
                 read_until(self.master, b"Keyword 1: ")
                 self.assertTrue(wait_for(lambda: not self.echo_is_on()))
-                os.write(self.master, v["k1"] + b"\n")
-                read_until(self.master, b"Keyword 2: ")
-                os.write(self.master, v["k2"] + b"\n")
-                seen = read_until(self.master, b"[exit 0]")
-                self.assertIn(v["password"].encode() + b"\r\n", seen)
-                self.assertTrue(self.echo_is_on())
+                self.finish_job(v)
                 self.process.wait(timeout=30)
                 self.process = None
 
@@ -346,12 +351,7 @@ class TerminalSession(unittest.TestCase):
         self.assertLess(seen.index(b"[stopped]"), seen.index(b"Keyword 1: "))
         self.assertEqual(seen.count(b"Keyword 1: "), 1)
         self.assertTrue(wait_for(lambda: not self.echo_is_on()))
-        os.write(self.master, v["k1"] + b"\n")
-        read_until(self.master, b"Keyword 2: ")
-        os.write(self.master, v["k2"] + b"\n")
-        seen = read_until(self.master, b"[exit 0]")
-        self.assertIn(v["password"].encode() + b"\r\n", seen)
-        self.assertTrue(self.echo_is_on())
+        self.finish_job(v)
 
     def test_ctrl_backslash_leaves_no_core_file(self):
         with open("/proc/sys/kernel/core_pattern") as f:
