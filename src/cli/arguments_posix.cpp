@@ -1,27 +1,26 @@
 #include "cli/arguments.h"
 
 #include "derivation/keyword_rules.h"
+#include "derivation/utf8.h"
 
 namespace {
 
 constexpr char16_t kEscapedByte = 0xDC00;  // plus the byte, which is 0x80 or above
 
-void AppendUtf8(Bytes& out, char32_t cp) {
-    if (cp < 0x80) {
-        out.push_back(static_cast<std::uint8_t>(cp));
-    } else if (cp < 0x800) {
-        out.push_back(static_cast<std::uint8_t>(0xC0 | (cp >> 6)));
-        out.push_back(static_cast<std::uint8_t>(0x80 | (cp & 0x3F)));
-    } else if (cp < 0x10000) {
-        out.push_back(static_cast<std::uint8_t>(0xE0 | (cp >> 12)));
-        out.push_back(static_cast<std::uint8_t>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<std::uint8_t>(0x80 | (cp & 0x3F)));
-    } else {
-        out.push_back(static_cast<std::uint8_t>(0xF0 | (cp >> 18)));
-        out.push_back(static_cast<std::uint8_t>(0x80 | ((cp >> 12) & 0x3F)));
-        out.push_back(static_cast<std::uint8_t>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<std::uint8_t>(0x80 | (cp & 0x3F)));
-    }
+bool IsHighSurrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
+
+// An escaped byte, not the second half of a pair that happens to fall in
+// the same range.
+bool IsEscapedByte(const std::u16string& argument, std::size_t i) {
+    return argument[i] >= kEscapedByte + 0x80 && argument[i] <= kEscapedByte + 0xFF &&
+           (i == 0 || !IsHighSurrogate(argument[i - 1]));
+}
+
+void AppendConverted(Bytes& bytes, const std::u16string& argument, std::size_t begin,
+                     std::size_t end) {
+    Bytes run = ToUtf8(argument.substr(begin, end - begin));
+    bytes.insert(bytes.end(), run.begin(), run.end());
+    SecureWipeContents(run);
 }
 
 }  // namespace
@@ -48,24 +47,19 @@ std::u16string ArgumentToUtf16(const char* argument) {
 }
 
 Bytes KeywordFromArgument(const std::u16string& argument) {
-    // Only what ArgumentToUtf16 makes: well-formed pairs and escaped bytes
-    // (well-formed UTF-8 never decodes to an unpaired surrogate).
+    // Only what ArgumentToUtf16 makes: well-formed text, converted as
+    // everywhere else, and escaped bytes, which become themselves again.
     // Reserved once (at most three bytes a unit), so that no copy is left
     // behind by a reallocation.
     Bytes bytes;
     bytes.reserve(3 * argument.size());
+    std::size_t runStart = 0;
     for (std::size_t i = 0; i < argument.size(); ++i) {
-        const char16_t unit = argument[i];
-        if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < argument.size() &&
-            argument[i + 1] >= 0xDC00 && argument[i + 1] <= 0xDFFF) {
-            AppendUtf8(bytes, 0x10000 + ((static_cast<char32_t>(unit) - 0xD800) << 10) +
-                                  (argument[i + 1] - 0xDC00));
-            ++i;
-        } else if (unit >= kEscapedByte + 0x80 && unit <= kEscapedByte + 0xFF) {
-            bytes.push_back(static_cast<std::uint8_t>(unit - kEscapedByte));
-        } else {
-            AppendUtf8(bytes, unit);
-        }
+        if (!IsEscapedByte(argument, i)) continue;
+        AppendConverted(bytes, argument, runStart, i);
+        bytes.push_back(static_cast<std::uint8_t>(argument[i] - kEscapedByte));
+        runStart = i + 1;
     }
+    AppendConverted(bytes, argument, runStart, argument.size());
     return bytes;
 }

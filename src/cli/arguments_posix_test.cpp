@@ -25,6 +25,8 @@ TEST(ArgumentsTest, KeywordTwoKeepsTheArgumentsBytes) {
         {"\xc0\xaf", u"\xdcc0\xdcaf", KeywordFault::NotUtf8},            // overlong '/'
         {"\xef\xbf\xbd", u"\ufffd", KeywordFault::None},  // U+FFFD typed is a character
         {"a\xff\xf0\x9f\x94\x91", u"a\xdcff\U0001F511", KeywordFault::NotUtf8},
+        // A pair whose second half falls among the escaped bytes, then one.
+        {"\xf0\x90\x82\x80\xff", u"\U00010080\xdcff", KeywordFault::NotUtf8},
     };
     for (const Case& c : cases) {
         const std::u16string parsed = ArgumentToUtf16(c.argument.c_str());

@@ -23,6 +23,7 @@ struct TerminalRestore {
     termios hidden{};
     const char* prompt = "";
     int promptFd = STDERR_FILENO;
+    sigset_t handledSignals{};
     volatile sig_atomic_t atPrompt = 0;  // echo is wanted off
     volatile sig_atomic_t hiding = 0;    // echo is off, set by us
 };
@@ -69,8 +70,12 @@ HandledSignals ListHandledSignals() {
 
 // Only the process group in the terminal's foreground may set it up: from
 // the background, tcsetattr would stop the program or change the terminal
-// under the shell's feet.
-bool InForeground() { return tcgetpgrp(STDIN_FILENO) == getpgrp(); }
+// under the shell's feet. A terminal that is not the controlling one has no
+// foreground (tcgetpgrp fails) and no job control to respect.
+bool InForeground() {
+    const pid_t foreground = tcgetpgrp(STDIN_FILENO);
+    return foreground == -1 || foreground == getpgrp();
+}
 
 void RestoreTerminal() {
     if (g_terminal.hiding) {
@@ -173,6 +178,29 @@ int OpenPromptOutput() {
     return fd >= 0 ? fd : STDERR_FILENO;
 }
 
+// The ByteSource at a prompt. Before every read, and so again after a stop
+// or a time in the background, the terminal is hidden if it is not yet and
+// the program is in the foreground; echo goes off before the prompt shows,
+// so nothing typed after the prompt can appear on the screen. The handlers
+// wait meanwhile, so that none finds the terminal half set up. TCSANOW, not
+// TCSAFLUSH: keys typed ahead must not be thrown away. In the background
+// the read itself stops the program (SIGTTIN) until `fg`.
+long ReadAtPrompt(void*, std::uint8_t* buffer, std::size_t size) {
+    for (;;) {
+        sigset_t before;
+        sigprocmask(SIG_BLOCK, &g_terminal.handledSignals, &before);
+        const bool wasHiding = g_terminal.hiding;
+        const bool foreground = InForeground();
+        if (!wasHiding && foreground) HideTerminal(TCSANOW);
+        const bool hiding = g_terminal.hiding;
+        sigprocmask(SIG_SETMASK, &before, nullptr);
+        if (foreground && !hiding) return -1;  // the terminal cannot be set up
+        if (hiding && !wasHiding) WriteAll(g_terminal.promptFd, g_terminal.prompt);
+        const ssize_t count = read(STDIN_FILENO, buffer, size);
+        if (count >= 0 || errno != EINTR) return static_cast<long>(count);
+    }
+}
+
 }  // namespace
 
 bool StandardInputIsTerminal() { return isatty(STDIN_FILENO) == 1; }
@@ -209,36 +237,22 @@ LineStatus ReadHiddenKeyword(const char* prompt, Bytes& keyword) {
     g_terminal.promptFd = OpenPromptOutput();
 
     static HandledSignals handled = ListHandledSignals();
+    g_terminal.handledSignals = handled.all;
     InstallHandlers(handled);
-    // Echo goes off before the prompt shows, so nothing typed after the
-    // prompt can appear on the screen. The handlers wait meanwhile, so that
-    // none finds the terminal half set up. TCSANOW, not TCSAFLUSH: keys typed
-    // ahead must not be thrown away.
-    sigset_t before;
-    sigprocmask(SIG_BLOCK, &handled.all, &before);
     g_terminal.atPrompt = 1;
-    const bool background = !InForeground();
-    HideTerminal(TCSANOW);
-    const bool hidden = g_terminal.hiding;
-    sigprocmask(SIG_SETMASK, &before, nullptr);
 
-    LineStatus status = LineStatus::ReadError;
-    // Started in the background, the program is stopped by its first read
-    // until `fg`, which hides the terminal and shows the prompt.
-    if (hidden || background) {
-        if (hidden) WriteAll(g_terminal.promptFd, prompt);
-        // A terminal in line mode hands over one line per read, so a reader
-        // of its own per prompt never holds bytes meant for the next prompt.
-        LineReader reader;
-        reader.source = ReadStandardInput;
-        status = ReadKeywordLine(reader, keyword);
-        if (status == LineStatus::Ok && keyword.size() >= kTerminalLineLimit) {
-            SecureWipeContents(keyword);
-            keyword.clear();
-            status = LineStatus::TerminalLimit;
-        }
+    // A terminal in line mode hands over one line per read, so a reader of
+    // its own per prompt never holds bytes meant for the next prompt.
+    LineReader reader;
+    reader.source = ReadAtPrompt;
+    LineStatus status = ReadKeywordLine(reader, keyword);
+    if (status == LineStatus::Ok && keyword.size() >= kTerminalLineLimit) {
+        SecureWipeContents(keyword);
+        keyword.clear();
+        status = LineStatus::TerminalLimit;
     }
 
+    sigset_t before;
     sigprocmask(SIG_BLOCK, &handled.all, &before);
     g_terminal.atPrompt = 0;
     RestoreTerminal();

@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "cli/arguments.h"
 #include "cli/cli_options.h"
 #include "cli/clipboard.h"
 #include "cli/console.h"
@@ -37,16 +38,31 @@ LineStatus ReadAtPrompt(void*, const char* prompt, Bytes& line) {
 
 void TellAtPrompt(void*, const std::string& message) { Tell(message); }
 
-bool ReadKeywords(KeywordPair& keywords, std::string& error) {
+bool ReadKeywords(const CliOptions& options, KeywordPair& keywords, std::string& error) {
+    // Keyword 2 from the command line meets the rules of a typed one, and is
+    // judged before anyone types keyword 1.
+    if (options.keyword2Given) {
+        keywords.keyword2 = KeywordFromArgument(options.keyword2);
+        const KeywordFault fault = CheckKeyword(keywords.keyword2);
+        if (fault != KeywordFault::None) {
+            error = KeywordFaultText(fault, 2);
+            return false;
+        }
+    }
     if (!StandardInputIsTerminal()) {
         LineReader reader;
         reader.source = ReadStandardInput;
-        return ReadKeywordsFromLines(reader, PipedKeywords::Both, keywords, error);
+        return ReadKeywordsFromLines(
+            reader, options.keyword2Given ? PipedKeywords::Keyword1Only : PipedKeywords::Both,
+            keywords, error);
     }
     KeywordPrompter prompter;
     prompter.readLine = ReadAtPrompt;
     prompter.tell = TellAtPrompt;
-    return AskForKeywords(prompter, PromptChoices{}, keywords, error);
+    PromptChoices choices;
+    choices.askKeyword2 = !options.keyword2Given;
+    choices.confirm = options.confirm;
+    return AskForKeywords(prompter, choices, keywords, error);
 }
 
 // Keywords in, password out; the keywords are wiped when this returns, so
@@ -55,7 +71,7 @@ bool ReadKeywords(KeywordPair& keywords, std::string& error) {
 Bytes DerivePassword(const CliOptions& options) {
     KeywordPair keywords;
     std::string error;
-    if (!ReadKeywords(keywords, error)) {
+    if (!ReadKeywords(options, keywords, error)) {
         // Empty when the user ended the input at a prompt (Ctrl+D).
         if (!error.empty()) Tell(error);
         return {};
@@ -94,7 +110,7 @@ int Run(const CliOptions& options) {
     CloseCryptoProviders();
     if (password.empty()) return kExitFailure;
     if (clipboard) {
-        std::fprintf(stderr, "%s\n", StrengthHeading(bits).c_str());
+        if (!options.quiet) std::fprintf(stderr, "%s\n", StrengthHeading(bits).c_str());
         const GuardedCopyResult copied = CopyAndGuard(*clipboard, std::move(password));
         if (!copied.error.empty()) Tell(copied.error);
         return copied.exitCode;
@@ -109,7 +125,7 @@ int Run(const CliOptions& options) {
         Tell("Could not write the password to standard output.");
         return kExitFailure;
     }
-    std::fprintf(stderr, "%s\n", StrengthHeading(bits).c_str());
+    if (!options.quiet) std::fprintf(stderr, "%s\n", StrengthHeading(bits).c_str());
     return 0;
 }
 
@@ -132,6 +148,12 @@ int RunProgram(const std::vector<std::u16string>& arguments) {
         if (parsed.options.showVersion) {
             std::printf("%s\n", kVersion);
             return 0;
+        }
+        // A second entry can only be typed: piped input holds keyword 1 once.
+        if (parsed.options.confirm && !StandardInputIsTerminal()) {
+            TellUsageError("--confirm asks for keyword 1 twice at a terminal, and standard input "
+                           "is not one");
+            return kExitUsage;
         }
         if (!parsed.notice.empty()) Tell(parsed.notice);
         return Run(parsed.options);

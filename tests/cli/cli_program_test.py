@@ -8,6 +8,7 @@ terminal are in cli_terminal_test.py.
         --inputs tests/vectors/inputs.tsv [--sanitized] -- [runner...] tarnwell-cli
 """
 import argparse
+import json
 import concurrent.futures
 import math
 import os
@@ -83,7 +84,8 @@ def expand_hex(text):
 
 
 def load_inputs(path):
-    return [dict(name=name, args=args.split(" ") if args else [], stdin=expand_hex(stdin),
+    # The arguments are a JSON list, so that one may hold a space.
+    return [dict(name=name, args=json.loads(args), stdin=expand_hex(stdin),
                  code=int(code), password=password, message=message)
             for name, args, stdin, code, password, message in table_rows(path)]
 
@@ -151,6 +153,28 @@ class InputRules(unittest.TestCase):
                 self.assertIn(row["message"].encode(), result.stderr)
 
 
+class HelpSpellings(unittest.TestCase):
+    """Every way of asking for the help; "/?" only on Windows, and only alone."""
+    SYNOPSIS = b"Usage: tarnwell-cli [options] [KEYWORD2]\n"
+
+    def test_help_in_every_spelling(self):
+        spellings = [["--help"], ["-h"], ["-q", "-h"]] + ([["/?"]] if under_wine() else [])
+        for args, result in zip(spellings, run_all([(args, b"") for args in spellings])):
+            with self.subTest(args=args):
+                result = finished(result)
+                self.assertEqual(result.returncode, 0, result.stderr)
+                # The help is text: Windows ends its lines with CR LF.
+                help_text = result.stdout.replace(b"\r\n", b"\n")
+                self.assertTrue(help_text.startswith(self.SYNOPSIS), result.stdout[:80])
+
+    def test_slash_question_mark_among_other_arguments_is_no_help(self):
+        # Then it is KEYWORD2 like any other text, on every build.
+        for args in (["/?", "-q"], ["--", "/?"]):
+            with self.subTest(args=args):
+                result = run(args, b"alpha\n")
+                self.assertNotIn(b"Usage:", result.stdout)
+
+
 class RefusedInput(unittest.TestCase):
     def test_missing_or_empty_keyword(self):
         for stdin in (b"", b"alpha\n", b"\nbeta\n", b"alpha\n\n"):
@@ -202,6 +226,54 @@ class RefusedInput(unittest.TestCase):
         result = run(["--version"])
         self.assertEqual(result.returncode, 0)
         self.assertTrue(result.stdout.startswith(b"tarnwell-cli "))
+
+
+class KeywordTwoAndMessages(unittest.TestCase):
+    """Keyword 2 as an argument, --quiet, --confirm without a terminal, and
+    the program's name on every message."""
+
+    def test_keyword_2_as_an_argument_gives_the_password_of_both_lines(self):
+        v = next(v for v in VECTORS if v["name"] == "non-ascii")
+        result = run(options_for(v) + ["--", v["k2"].decode()], v["k1"] + b"\n")
+        self.assertEqual(result.returncode, 0, result.stderr)
+        self.assertEqual(result.stdout, v["password"].encode() + b"\n")
+
+    def test_an_argument_that_is_not_utf8_is_refused_as_piped_input_is(self):
+        if under_wine():
+            self.skipTest("Windows hands over its arguments as UTF-16")
+        result = run([b"caf\xe9"], b"alpha\n")
+        self.assertEqual(result.returncode, 1)
+        self.assertEqual(result.stdout, b"")
+        self.assertIn(b"tarnwell-cli: Keyword 2 is not UTF-8 text", result.stderr)
+
+    def test_quiet_leaves_out_the_strength_line(self):
+        v = next(v for v in VECTORS if v["name"] == "default")
+        for spelling in ("-q", "--quiet"):
+            with self.subTest(spelling):
+                result = run([spelling], v["k1"] + b"\n" + v["k2"] + b"\n")
+                self.assertEqual(result.returncode, 0, result.stderr)
+                self.assertEqual(result.stdout, v["password"].encode() + b"\n")
+                self.assertEqual(result.stderr, b"")
+
+    def test_confirm_needs_a_terminal(self):
+        result = run(["--confirm"], b"alpha\nbeta\n")
+        self.assertEqual(result.returncode, 2)
+        self.assertEqual(result.stdout, b"")
+        self.assertIn(b"--confirm", result.stderr)
+        self.assertIn(b"--help", result.stderr)
+
+    def test_every_message_starts_with_the_programs_name(self):
+        cases = [([], b"a\x00b\nc\n"), ([], b"alpha\n"), ([], b"alpha\nbeta\nthird\n"),
+                 ([], b"caf\xe9\nbeta\n"), (["beta"], b"alpha\nbeta\n"), (["--bogus"], b""),
+                 (["--symbols", "abc"], b"alpha\nbeta\n"), (["--confirm"], b"alpha\n")]
+        results = run_all(cases)
+        for (args, stdin), result in zip(cases, results):
+            with self.subTest(args=args, stdin=stdin):
+                lines = finished(result).stderr.decode("utf-8", "replace").splitlines()
+                messages = [line for line in lines if not line.startswith("Generated password")]
+                self.assertTrue(messages)
+                for line in messages:
+                    self.assertTrue(line.startswith("tarnwell-cli: "), line)
 
 
 def main():

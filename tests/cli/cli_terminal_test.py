@@ -60,12 +60,13 @@ class TerminalSession(unittest.TestCase):
         self.process = None
 
     def start(self, args=(), program=True, stdin=None, stdout=None, stderr=None, cwd=None,
-              limit_core=False):
+              limit_core=False, controlling=True):
         # The terminal becomes the program's controlling terminal (its
         # /dev/tty), so Ctrl+C typed on it arrives as SIGINT, as in a real
         # session. Unless told otherwise, all three streams are the terminal.
         def prepare():
-            fcntl.ioctl(self.slave, termios.TIOCSCTTY, 0)
+            if controlling:
+                fcntl.ioctl(self.slave, termios.TIOCSCTTY, 0)
             if limit_core:
                 allow_core_files()
         self.process = subprocess.Popen((PROGRAM if program else []) + list(args),
@@ -135,6 +136,19 @@ class TerminalSession(unittest.TestCase):
                 self.process.stdout.close()
                 self.process = None
 
+    def test_a_terminal_that_is_not_the_controlling_one_still_hides_the_keywords(self):
+        # No /dev/tty in a session without a controlling terminal: the
+        # prompts go to standard error, and echo still goes off.
+        v = next(v for v in VECTORS if v["name"] == "default")
+        self.start(options_for(v), stdout=subprocess.PIPE, controlling=False)
+        seen = self.type_keywords(v)
+        self.assertEqual(self.process.wait(timeout=60), 0)
+        self.assertEqual(self.process.stdout.read(), v["password"].encode() + b"\n")
+        seen += read_until(self.master, None)
+        self.assertNotIn(v["k1"], seen)
+        self.assertNotIn(v["k2"], seen)
+        self.assertTrue(self.echo_is_on())
+
     def test_piped_keywords_are_not_prompted_for_even_with_a_terminal(self):
         v = next(v for v in VECTORS if v["name"] == "default")
         self.start(options_for(v), stdin=subprocess.PIPE, stdout=subprocess.PIPE)
@@ -142,6 +156,43 @@ class TerminalSession(unittest.TestCase):
         self.assertEqual(self.process.returncode, 0)
         self.assertEqual(output, v["password"].encode() + b"\n")
         self.assertNotIn(b"Keyword", read_until(self.master, None))
+
+    def test_keyword_2_as_an_argument_asks_for_keyword_1_alone(self):
+        v = next(v for v in VECTORS if v["name"] == "non-ascii")
+        self.start(options_for(v) + [v["k2"]], stdout=subprocess.PIPE)
+        read_until(self.master, b"Keyword 1: ")
+        os.write(self.master, v["k1"] + b"\n")
+        self.assertEqual(self.process.wait(timeout=60), 0)
+        self.assertEqual(self.process.stdout.read(), v["password"].encode() + b"\n")
+        self.assertNotIn(b"Keyword 2", read_until(self.master, None))
+
+    def test_confirm_asks_for_keyword_1_twice(self):
+        v = next(v for v in VECTORS if v["name"] == "default")
+        for second, code in ((v["k1"], 0), (v["k1"] + b" ", 1), (v["k1"][:-1], 1)):
+            with self.subTest(second=second):
+                self.start(options_for(v) + ["--confirm"], stdout=subprocess.PIPE)
+                read_until(self.master, b"Keyword 1: ")
+                os.write(self.master, v["k1"] + b"\n")
+                read_until(self.master, b"Keyword 1 again: ")
+                self.assertFalse(self.echo_is_on())
+                os.write(self.master, second + b"\n")
+                if code == 0:
+                    read_until(self.master, b"Keyword 2: ")
+                    os.write(self.master, v["k2"] + b"\n")
+                self.assertEqual(self.process.wait(timeout=60), code)
+                output = self.process.stdout.read()
+                shown = read_until(self.master, None)
+                if code == 0:
+                    self.assertEqual(output, v["password"].encode() + b"\n")
+                else:
+                    # Nothing generated, and keyword 2 not even asked for.
+                    self.assertEqual(output, b"")
+                    self.assertIn(b"tarnwell-cli: the two entries of keyword 1 differ; nothing "
+                                  b"was generated.", shown)
+                    self.assertNotIn(b"Keyword 2", shown)
+                self.assertTrue(self.echo_is_on())
+                self.process.stdout.close()
+                self.process = None
 
     def test_a_line_with_an_arrow_key_is_typed_again(self):
         # Left arrow, then a letter: the terminal hands over "abc\x1b[DX",
@@ -247,6 +298,16 @@ class TerminalSession(unittest.TestCase):
         read_until(self.master, b"bits)")
         self.assertEqual(self.process.wait(timeout=60), 0)
 
+    def finish_job(self, v):
+        """Types both keywords into a job of JOB_CONTROL_SHELL whose first
+        prompt has shown, and checks its password and the echo after it."""
+        os.write(self.master, v["k1"] + b"\n")
+        read_until(self.master, b"Keyword 2: ")
+        os.write(self.master, v["k2"] + b"\n")
+        seen = read_until(self.master, b"[exit 0]")
+        self.assertIn(v["password"].encode() + b"\r\n", seen)
+        self.assertTrue(self.echo_is_on())
+
     def test_a_stop_gives_echo_back_and_fg_asks_again_with_echo_off(self):
         # Ctrl+Z, and the stops a read or a terminal change from the
         # background would bring.
@@ -275,14 +336,22 @@ class TerminalSession(unittest.TestCase):
                 os.kill(job, signal.SIGCONT)  # fg
                 read_until(self.master, b"Keyword 1: ")
                 self.assertTrue(wait_for(lambda: not self.echo_is_on()))
-                os.write(self.master, v["k1"] + b"\n")
-                read_until(self.master, b"Keyword 2: ")
-                os.write(self.master, v["k2"] + b"\n")
-                seen = read_until(self.master, b"[exit 0]")
-                self.assertIn(v["password"].encode() + b"\r\n", seen)
-                self.assertTrue(self.echo_is_on())
+                self.finish_job(v)
                 self.process.wait(timeout=30)
                 self.process = None
+
+    def test_started_in_the_background_it_asks_once_brought_to_the_foreground(self):
+        # The terminal is left alone from the background: the read stops the
+        # job, and only in the foreground does echo go off and the prompt show.
+        v = next(v for v in VECTORS if v["name"] == "default")
+        self.start([sys.executable, "-c", JOB_CONTROL_SHELL, "--background"] + PROGRAM
+                   + options_for(v), program=False)
+        seen = read_until(self.master, b"Keyword 1: ")
+        self.assertIn(b"[stopped]", seen)
+        self.assertLess(seen.index(b"[stopped]"), seen.index(b"Keyword 1: "))
+        self.assertEqual(seen.count(b"Keyword 1: "), 1)
+        self.assertTrue(wait_for(lambda: not self.echo_is_on()))
+        self.finish_job(v)
 
     def test_ctrl_backslash_leaves_no_core_file(self):
         with open("/proc/sys/kernel/core_pattern") as f:
@@ -320,12 +389,17 @@ class TerminalSession(unittest.TestCase):
 JOB_CONTROL_SHELL = r"""
 import os, signal, sys
 signal.signal(signal.SIGTTOU, signal.SIG_IGN)
+# With --background the job starts as "program &" does, and its first stop
+# brings it to the foreground, as "fg" does.
+background = sys.argv[1] == "--background"
+command = sys.argv[2:] if background else sys.argv[1:]
 pid = os.fork()
 if pid == 0:
     os.setpgid(0, 0)
-    os.tcsetpgrp(0, os.getpid())
+    if not background:
+        os.tcsetpgrp(0, os.getpid())
     signal.signal(signal.SIGTTOU, signal.SIG_DFL)
-    os.execvp(sys.argv[1], sys.argv[1:])
+    os.execvp(command[0], command)
 try:
     os.setpgid(pid, pid)
 except OSError:
@@ -335,6 +409,10 @@ while True:
     _, status = os.waitpid(pid, os.WUNTRACED)
     if os.WIFSTOPPED(status):
         os.write(2, b"[stopped]")
+        if background:
+            background = False
+            os.tcsetpgrp(0, pid)
+            os.kill(pid, signal.SIGCONT)
     else:
         os.write(2, b"[exit %d]" % os.waitstatus_to_exitcode(status))
         break
