@@ -244,6 +244,8 @@ std::string CliUsage() {
            "  1  refused input, no clipboard for --copy, or a failed cryptographic\n"
            "     operation; nothing was written\n"
            "  2  a usage error\n"
+           "  130  --copy interrupted by Ctrl+C, Ctrl+Break or a closed console (Windows;\n"
+           "       on Linux the program ends by the signal itself)\n"
            "\n"
            "Examples:\n"
            "  $ printf 'correct horse\\nbattery staple\\n' | tarnwell-cli\n"
