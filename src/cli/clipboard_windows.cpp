@@ -204,8 +204,10 @@ GuardedCopyResult CopyAndGuard(CopySession& session, Bytes password) {
         while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
         if (g_wait.sessionEnding) break;
         if (g_wait.clipboardChanged) {
-            g_wait.clipboardChanged = false;
-            if (ClipboardHolds(session.window, text) == Held::Other) break;
+            const Held held = ClipboardHolds(session.window, text);
+            if (held == Held::Other) break;
+            // Busy: looked at again on the next round.
+            g_wait.clipboardChanged = held == Held::Busy;
         }
         const ULONGLONG now = GetTickCount64();
         if (now >= deadline) break;
