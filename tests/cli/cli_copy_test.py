@@ -316,6 +316,20 @@ def case_an_owner_that_never_answers_is_left_alone(display):
     owner.stdout.close()
 
 
+def case_a_display_that_goes_away_is_a_failure(display):
+    """The X server ends mid-wait (a session that ends): the clipboard went
+    with it, but the program cannot say it checked, so it fails."""
+    v = VECTORS["default"]
+    run = Piped(display, v)
+    run.wait_for_output(COPIED)
+    time.sleep(MIDWAY)
+    display.server.terminate()
+    code, stdout = run.finish(timeout=10)
+    assert code == 1 and stdout == b"", (code, run.stderr)
+    assert run.stderr.endswith(b"tarnwell-cli: the connection to the display was lost before "
+                               b"the clipboard check.\n"), run.stderr
+
+
 def core_files_left_here(folder):
     """None if a process that gets SIGQUIT in `folder` leaves a core file
     there (so that the absence of one says something), else why not."""
@@ -434,6 +448,7 @@ CASES = [
     ("a reader that re-owns the same text is cleared at 30 s",
      case_a_reader_that_takes_over_the_same_text_is_still_cleared),
     ("an owner that never answers is left alone", case_an_owner_that_never_answers_is_left_alone),
+    ("a display that goes away is a failure", case_a_display_that_goes_away_is_a_failure),
     ("Ctrl+C", interrupt_case(b"\x03", signal.SIGINT)),
     ("SIGTERM", interrupt_case(signal.SIGTERM, signal.SIGTERM)),
     ("SIGHUP", interrupt_case(signal.SIGHUP, signal.SIGHUP)),
