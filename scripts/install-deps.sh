@@ -16,6 +16,7 @@ packages=(
   clang libclang-rt-dev                             # fuzzing with libFuzzer
   help2man dpkg-dev file                            # manual page and Debian package
   lintian mandoc                                    # checks of the package and its page
+  bash-completion zsh fish                          # the command-line program's completion tests
 )
 [ $# -eq 0 ] || packages=("$@")
 
