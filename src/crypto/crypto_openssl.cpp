@@ -8,25 +8,14 @@
 #include <limits>
 
 #include "crypto.h"
+#include "openssl_handles.h"
 
 namespace {
-
-struct DigestContext {
-    EVP_MD_CTX* ctx = EVP_MD_CTX_new();
-    ~DigestContext() { EVP_MD_CTX_free(ctx); }
-};
-
-// SHA-256 fetched once per derivation: an explicitly fetched digest spares
-// every EVP_DigestInit_ex2 the implicit fetch that EVP_sha256() costs.
-struct FetchedSha256 {
-    EVP_MD* md = EVP_MD_fetch(nullptr, "SHA256", nullptr);
-    ~FetchedSha256() { EVP_MD_free(md); }
-};
 
 // HMAC-SHA-256 under one key, as the digest states after the key's inner and
 // outer pad blocks. Every HMAC under that key resumes from these two states
 // instead of hashing the pad blocks again, which halves the compressions of
-// PBKDF2. EVP_MD_CTX_free cleanses the states.
+// PBKDF2.
 struct PadStates {
     DigestContext inner;
     DigestContext outer;
