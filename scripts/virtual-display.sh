@@ -5,16 +5,21 @@
 # windows are kept from any manager there, and a manager that takes the
 # input focus on its own schedule only makes focus checks flaky.
 start_virtual_display() {
-  local n=90
-  while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
-  Xvfb ":$n" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
+  # Xvfb picks a free display number itself and writes it to -displayfd, so
+  # that several runs on one machine never race for the same number.
+  local number_file n
+  number_file=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$number_file" >/dev/null 2>&1 &
   TARNWELL_XVFB_PID=$!
-  export DISPLAY=":$n"
-  for _ in $(seq 50); do
-    xdpyinfo >/dev/null 2>&1 && break
+  for _ in $(seq 300); do
+    n=$(head -n 1 "$number_file")
+    [ -n "$n" ] && break
+    kill -0 "$TARNWELL_XVFB_PID" 2>/dev/null || break
     sleep 0.1
   done
-  if ! xdpyinfo >/dev/null 2>&1; then
+  rm -f "$number_file"
+  export DISPLAY=":$n"
+  if [ -z "$n" ] || ! xdpyinfo >/dev/null 2>&1; then
     echo "Could not start a virtual display (Xvfb)." >&2
     return 1
   fi
