@@ -12,6 +12,7 @@
 #include "ui/app_state.h"
 #include "ui/clipboard_guard.h"
 #include "ui/clipboard_text.h"
+#include "ui/ui_texts.h"
 #include "ui/win_handles.h"
 #include "ui/wide_text.h"
 

@@ -18,6 +18,7 @@
 #include "ui/main_window.h"
 #include "ui/result_window.h"
 #include "ui/ui_ids.h"
+#include "ui/ui_texts.h"
 #include "ui/wide_text.h"
 
 namespace {

@@ -10,6 +10,7 @@
 #include "ui/clipboard_guard.h"
 #include "ui/result_window.h"
 #include "ui/ui_ids.h"
+#include "ui/ui_texts.h"
 #include "ui/wide_text.h"
 
 namespace {
