@@ -11,9 +11,6 @@ struct AppState {
     HFONT passwordFont = nullptr;  // 12-point Segoe UI; the result window's edit
     HWND mainWindow = nullptr;
     HWND resultWindow = nullptr;   // null unless a result window is open
-    std::wstring resultText;       // the password being shown; wiped when its window closes
-    double estimateBits = 0.0;     // strength of the last generation
-    WNDPROC resultEditProc = nullptr;   // the password edit's own procedure, under the subclass
     // True for the length of one generation. The crypto failure box runs its
     // own message loop inside a generation, so GENERATE PASSWORD can be
     // clicked again while one is under way; that click must not start a

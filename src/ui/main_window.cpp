@@ -114,13 +114,6 @@ struct KeywordWipe {
     }
 };
 
-// Converts straight into the result text: a temporary string would leave a
-// short password behind in its inline buffer on the stack.
-void StoreResultText(const Bytes& utf8) {
-    WipeResultText();
-    Utf8ToWideInto(reinterpret_cast<const char*>(utf8.data()), utf8.size(), g_app.resultText);
-}
-
 void CreateMenuBar(HWND window) {
     HMENU menuBar = CreateMenu();
     HMENU fileMenu = CreatePopupMenu();
@@ -224,15 +217,11 @@ void ShowMissingKeywordWarning(HWND window, bool keyword1Missing) {
 
 // Hands a finished password to a new result window; the main window stays
 // disabled until that window is gone.
-void ShowResult(HWND window, Bytes& password) {
-    StoreResultText(password);
+void ShowResult(HWND window, Bytes& password, double estimateBits) {
+    HWND resultWindow = CreateResultWindow(password, estimateBits);
     SecureWipeContents(password);
-
-    HWND resultWindow = CreateResultWindow();
     if (!resultWindow) {
-        // Nothing shows the password, so nothing keeps it; the main window
-        // was never disabled.
-        WipeResultText();
+        // The main window was never disabled.
         MessageBoxW(window, kResultWindowFailedText, kAppTitle, MB_ICONERROR);
         return;
     }
@@ -262,8 +251,9 @@ void RunGeneration(HWND window) {
     request.lowercase = IsChecked(window, IDC_LOWERCASE);
     request.symbols =
         symbolsOn ? FilterSymbols(ToU16(ReadWindowText(Control(window, IDC_ALLOWED)))) : "";
-    g_app.estimateBits = EstimateEntropyBits(request.length, request.numbers, request.uppercase,
-                                             request.lowercase, request.symbols);
+    const double estimateBits =
+        EstimateEntropyBits(request.length, request.numbers, request.uppercase,
+                            request.lowercase, request.symbols);
 
     ArmCryptoFailureReport();
     SetCursor(LoadCursorW(nullptr, IDC_WAIT));
@@ -275,7 +265,9 @@ void RunGeneration(HWND window) {
 
     // A failed generation has already shown its box; its result is dropped
     // unwiped, like every other unshown value.
-    if (IsCryptoFailureReportPending() && !password.empty()) ShowResult(window, password);
+    if (IsCryptoFailureReportPending() && !password.empty()) {
+        ShowResult(window, password, estimateBits);
+    }
 }
 
 // One generation and one result window at a time. The disabled main window
