@@ -16,11 +16,18 @@ void RestrictLibrarySearchToSystem();
 #ifdef _WIN32
 #include <windows.h>
 
+#include <string>
+
+// The system folder (System32), with no backslash at the end; empty if the
+// system cannot say.
+std::wstring SystemFolderPath();
+
 // The system's own DLL of this name, never one from the program's folder or
 // the current one. Null if it cannot be loaded.
 HMODULE LoadSystemLibrary(const wchar_t* name);
 
-// The exported function, or null (also for a null module).
+// The exported function, or null (also for a null module). The one cast from
+// GetProcAddress's result to a function's own type.
 template <typename Function>
 Function FindFunction(HMODULE module, const char* name) {
     if (module == nullptr) return nullptr;

@@ -2,6 +2,13 @@
 
 #include <string>
 
+std::wstring SystemFolderPath() {
+    wchar_t folder[MAX_PATH] = {};
+    const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return std::wstring();
+    return std::wstring(folder, length);
+}
+
 void RestrictLibrarySearchToSystem() {
     // Looked up rather than imported: a Windows 7 without the update that
     // added it must still start. kernel32 is a known DLL, so this lookup
@@ -20,9 +27,8 @@ HMODULE LoadSystemLibrary(const wchar_t* name) {
     // A Windows 7 without that update rejects the flag. The full path loads
     // the same file, and the altered search looks for its own dependencies
     // in the system folder before the program's.
-    wchar_t folder[MAX_PATH] = {};
-    const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) return nullptr;
-    const std::wstring path = std::wstring(folder, length) + L"\\" + name;
+    const std::wstring folder = SystemFolderPath();
+    if (folder.empty()) return nullptr;
+    const std::wstring path = folder + L"\\" + name;
     return LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 }

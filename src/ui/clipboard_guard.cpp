@@ -23,15 +23,31 @@ constexpr UINT kGuardDelayMs = 30000;
 constexpr UINT kFastRetryIntervalMs = 250;
 constexpr ULONGLONG kFastRetryPeriodMs = 10000;
 constexpr UINT kSlowRetryIntervalMs = 2000;
+
+// How patiently the clipboard is opened. Clipboard monitors and history
+// tools hold it open for a moment after every change, so an opening is
+// tried `attempts` times, `intervalMs` apart.
+struct OpenPolicy {
+    int attempts;
+    DWORD intervalMs;
+};
+// The guard's timed checks try once; a busy clipboard is retried on a timer.
+constexpr OpenPolicy kCheckOpen = {1, 0};
 // A user waiting for Copy gets a try of about a second: Wine's own clipboard
 // manager, for one, holds the clipboard for a moment after every change.
-constexpr int kCopyAttempts = 20;
-constexpr DWORD kCopyIntervalMs = 50;
+constexpr OpenPolicy kCopyOpen = {20, 50};
 // A program that is ending gets three seconds: Windows allows a program only
 // a few to end its session. After that it ends all the same, the one case in
 // which the guarded text can outlive the guard.
-constexpr int kExitAttempts = 60;
-constexpr DWORD kExitIntervalMs = 50;
+constexpr OpenPolicy kExitOpen = {60, 50};
+
+bool OpenPatiently(ClipboardSession& clipboard, HWND owner, OpenPolicy policy) {
+    for (int attempt = 0; attempt < policy.attempts && !clipboard.IsOpen(); ++attempt) {
+        if (attempt > 0) Sleep(policy.intervalMs);
+        clipboard.TryOpen(owner);
+    }
+    return clipboard.IsOpen();
+}
 
 // The registered formats that every copy carries beside its text.
 struct Mark {
@@ -113,17 +129,17 @@ void DisarmGuard() {
 
 // True when the check is over: the clipboard was opened and compared, or the
 // guard had nothing left to guard.
-bool CheckClipboardOnce(int attempts, DWORD intervalMs) {
+bool CheckClipboardOnce(OpenPolicy policy) {
     if (g_guard.text.empty()) return true;
-    ClipboardSession clipboard(g_guard.timerWindow, attempts, intervalMs);
-    if (clipboard.IsOpen()) ClearIfStillOurs();
+    ClipboardSession clipboard;
+    if (OpenPatiently(clipboard, g_guard.timerWindow, policy)) ClearIfStillOurs();
     return clipboard.IsOpen();
 }
 
 void RunClipboardCheck() {
     // Once per copy; a busy clipboard is retried on a timer of its own.
     KillTimer(g_guard.timerWindow, ID_CLEAR_CLIPBOARD_TIMER);
-    if (CheckClipboardOnce(1, 0)) {
+    if (CheckClipboardOnce(kCheckOpen)) {
         DisarmGuard();
         return;
     }
@@ -133,7 +149,7 @@ void RunClipboardCheck() {
 }
 
 void RetryClipboardCheck() {
-    if (CheckClipboardOnce(1, 0)) {
+    if (CheckClipboardOnce(kCheckOpen)) {
         DisarmGuard();
         return;
     }
@@ -165,8 +181,8 @@ CopyResult CopyToClipboardAndArmGuard(HWND owner, HWND timerWindow, const wchar_
         }
     }
 
-    ClipboardSession clipboard(owner, kCopyAttempts, kCopyIntervalMs);
-    if (!clipboard.IsOpen()) return CopyResult::kClipboardBusy;
+    ClipboardSession clipboard;
+    if (!OpenPatiently(clipboard, owner, kCopyOpen)) return CopyResult::kClipboardBusy;
     if (!EmptyClipboard() || !SetClipboardData(CF_UNICODETEXT, textBlock.Get())) {
         return CopyResult::kFailed;
     }
@@ -207,6 +223,6 @@ bool HandleClipboardGuardTimer(UINT_PTR timerId) {
 bool ClipboardGuardIsArmed() { return !g_guard.text.empty(); }
 
 void RunClipboardCheckBeforeExit() {
-    CheckClipboardOnce(kExitAttempts, kExitIntervalMs);
+    CheckClipboardOnce(kExitOpen);
     DisarmGuard();
 }

@@ -12,6 +12,7 @@
 #include "ui/app_state.h"
 #include "ui/clipboard_guard.h"
 #include "ui/clipboard_text.h"
+#include "ui/ui_texts.h"
 #include "ui/win_handles.h"
 #include "ui/wide_text.h"
 
@@ -77,7 +78,7 @@ LRESULT PasteAndCheckLines(HWND edit, UINT message, WPARAM wParam, LPARAM lParam
     const std::size_t kept = TextLengthOf(edit) + (selection.end - selection.start) - lengthBefore;
     bool droppedLines = false;
     {
-        ClipboardSession clipboard(edit, 1, 0);
+        ClipboardSession clipboard(edit);
         HANDLE block = clipboard.IsOpen() ? GetClipboardData(CF_UNICODETEXT) : nullptr;
         if (block) {
             GlobalLockView view(block);

@@ -10,6 +10,7 @@
 #include "ui/line_break_warmup.h"
 #include "ui/main_window.h"
 #include "ui/result_window.h"
+#include "ui/ui_texts.h"
 #include "ui/wide_text.h"
 
 AppState g_app;

@@ -2,6 +2,7 @@
 // window, with COPY TO CLIPBOARD as its only action.
 #include <windows.h>
 
+#include <memory>
 #include <string>
 
 #include "crypto/crypto.h"
@@ -10,6 +11,7 @@
 #include "ui/clipboard_guard.h"
 #include "ui/result_window.h"
 #include "ui/ui_ids.h"
+#include "ui/ui_texts.h"
 #include "ui/wide_text.h"
 
 namespace {
@@ -18,6 +20,23 @@ constexpr DWORD kResultStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU;
 constexpr DWORD kResultExStyle = WS_EX_DLGMODALFRAME;
 constexpr int kResultClientWidth = 541;
 constexpr int kResultClientHeight = 246;
+
+// What one result window shows, and owns: created with the window and freed
+// with it, the text wiped when the window closes.
+struct ResultWindowState {
+    std::wstring text;  // the password, as shown
+    double estimateBits = 0.0;
+    WNDPROC editProc = nullptr;  // the password edit's own procedure, under the subclass
+};
+
+ResultWindowState& StateOf(HWND window) {
+    return *reinterpret_cast<ResultWindowState*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+}
+
+void WipeText(ResultWindowState& state) {
+    SecureWipeContents(state.text);
+    state.text.clear();
+}
 
 HWND CreateChild(HWND parent, const wchar_t* className, const wchar_t* text, DWORD exStyle,
                  DWORD style, int x, int y, int width, int height, int id, HFONT font) {
@@ -76,11 +95,21 @@ LRESULT CALLBACK PasswordEditProc(HWND edit, UINT message, WPARAM wParam, LPARAM
         default:
             break;
     }
-    return CallWindowProcW(g_app.resultEditProc, edit, message, wParam, lParam);
+    return CallWindowProcW(StateOf(GetParent(edit)).editProc, edit, message, wParam, lParam);
+}
+
+// The state comes with the creation parameters (CreateResultWindow) and is
+// the window's from here on; it is freed at WM_NCDESTROY, which also follows
+// a creation that fails after this message.
+void OnNonClientCreate(HWND window, LPARAM lParam) {
+    auto& pending = *static_cast<std::unique_ptr<ResultWindowState>*>(
+        reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(pending.release()));
 }
 
 LRESULT OnCreate(HWND window) {
-    const std::wstring heading = Utf8ToWide(StrengthHeading(g_app.estimateBits));
+    ResultWindowState& state = StateOf(window);
+    const std::wstring heading = Utf8ToWide(StrengthHeading(state.estimateBits));
     CreateChild(window, L"STATIC", heading.c_str(), 0, WS_CHILD | WS_VISIBLE, 12, 9, 510, 18,
                 IDC_RESULT_LABEL, g_app.uiFont);
     // Created empty and given the password after: a window's creation text
@@ -91,8 +120,8 @@ LRESULT OnCreate(HWND window) {
                             WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_READONLY, 12,
                             27, 517, 147, IDC_RESULT_EDIT, g_app.passwordFont);
     if (edit) {
-        SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(g_app.resultText.c_str()));
-        g_app.resultEditProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
+        SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(state.text.c_str()));
+        state.editProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
             edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(PasswordEditProc)));
     }
     CreateChild(window, L"BUTTON", L"COPY TO CLIPBOARD", 0, WS_CHILD | WS_VISIBLE | WS_TABSTOP,
@@ -118,20 +147,30 @@ void WipeEditText(HWND edit) {
 // Runs before the children are destroyed.
 void OnDestroy(HWND window) {
     WipeEditText(GetDlgItem(window, IDC_RESULT_EDIT));
-    WipeResultText();
+    WipeText(StateOf(window));
     EnableWindow(g_app.mainWindow, TRUE);
     SetForegroundWindow(g_app.mainWindow);
     g_app.resultWindow = nullptr;
 }
 
-}  // namespace
-
-void WipeResultText() {
-    SecureWipeContents(g_app.resultText);
-    g_app.resultText.clear();
+// The last message of the window, however its creation went. The text is
+// wiped again, for a window that never got to WM_DESTROY.
+void OnNonClientDestroy(HWND window) {
+    std::unique_ptr<ResultWindowState> state(
+        reinterpret_cast<ResultWindowState*>(GetWindowLongPtrW(window, GWLP_USERDATA)));
+    SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+    if (state) WipeText(*state);
 }
 
-HWND CreateResultWindow() {
+}  // namespace
+
+HWND CreateResultWindow(const Bytes& password, double estimateBits) {
+    // Converted straight into the window's own text: a temporary string would
+    // leave a short password behind in its inline buffer on the stack.
+    auto state = std::make_unique<ResultWindowState>();
+    Utf8ToWideInto(reinterpret_cast<const char*>(password.data()), password.size(), state->text);
+    state->estimateBits = estimateBits;
+
     RECT frame = {0, 0, kResultClientWidth, kResultClientHeight};
     AdjustWindowRectEx(&frame, kResultStyle, FALSE, kResultExStyle);
     const int width = frame.right - frame.left;
@@ -144,12 +183,18 @@ HWND CreateResultWindow() {
     // loop never treats a half-built window as the dialog target.
     g_app.resultWindow = CreateWindowExW(kResultExStyle, kResultClassName, kAppTitle,
                                          kResultStyle, x, y, width, height, g_app.mainWindow,
-                                         nullptr, g_app.instance, nullptr);
+                                         nullptr, g_app.instance, &state);
+    // Still here if the window never took it: nothing shows the password,
+    // so nothing keeps it.
+    if (state) WipeText(*state);
     return g_app.resultWindow;
 }
 
 LRESULT CALLBACK ResultWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
+        case WM_NCCREATE:
+            OnNonClientCreate(window, lParam);
+            return DefWindowProcW(window, message, wParam, lParam);
         case WM_CREATE:
             return OnCreate(window);
         case WM_COMMAND:
@@ -161,6 +206,9 @@ LRESULT CALLBACK ResultWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
         case WM_DESTROY:
             OnDestroy(window);
             return 0;
+        case WM_NCDESTROY:
+            OnNonClientDestroy(window);
+            return DefWindowProcW(window, message, wParam, lParam);
         case WM_SYSCOMMAND:
             // The window stays centred over the main window: no moving by
             // caption or system menu.

@@ -4,9 +4,12 @@
 
 #include <windows.h>
 
+#include "crypto/crypto.h"
+
 LRESULT CALLBACK ResultWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-// Creates the result window, centred over the main window. Null on failure.
-HWND CreateResultWindow();
-// Overwrites the result text with zeros and empties it.
-void WipeResultText();
+// Creates the result window, centred over the main window, showing the
+// password (UTF-8) under its strength. The window keeps its own copy of the
+// text, wiped when the window closes; `password` stays the caller's. Null
+// on failure, with no copy left behind.
+HWND CreateResultWindow(const Bytes& password, double estimateBits);

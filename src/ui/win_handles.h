@@ -6,26 +6,27 @@
 
 #include "crypto/crypto.h"
 
-// Open for the lifetime of the object when OpenClipboard succeeded. Clipboard
-// monitors and history tools hold the clipboard open for a moment after every
-// change, so the opening is tried `attempts` times, `intervalMs` apart.
+// Open for the lifetime of the object once OpenClipboard has succeeded. The
+// constructor tries once; how often and how patiently to try again is the
+// caller's policy (clipboard_guard.cpp).
 class ClipboardSession {
 public:
-    ClipboardSession(HWND owner, int attempts, DWORD intervalMs) : open_(false) {
-        for (int attempt = 0; attempt < attempts && !open_; ++attempt) {
-            if (attempt > 0) Sleep(intervalMs);
-            open_ = OpenClipboard(owner) != FALSE;
-        }
-    }
+    ClipboardSession() = default;
+    explicit ClipboardSession(HWND owner) { TryOpen(owner); }
     ~ClipboardSession() {
         if (open_) CloseClipboard();
     }
     ClipboardSession(const ClipboardSession&) = delete;
     ClipboardSession& operator=(const ClipboardSession&) = delete;
+    // One try, unless already open. True when open.
+    bool TryOpen(HWND owner) {
+        if (!open_) open_ = OpenClipboard(owner) != FALSE;
+        return open_;
+    }
     bool IsOpen() const { return open_; }
 
 private:
-    bool open_;
+    bool open_ = false;
 };
 
 // A global-memory block that is wiped and freed unless ownership is handed

@@ -5,6 +5,7 @@
 #include <cwchar>
 
 #include "app_process.h"
+#include "platform/system_library.h"
 
 namespace {
 
@@ -38,13 +39,12 @@ bool WriteWholeFile(const std::wstring& path, const std::string& text) {
 // A DLL that a program of the prefix may have loaded cannot be replaced, so
 // an identical one is left in place.
 bool InstallIntoSystemFolder(const std::wstring& from, const wchar_t* name, std::string* error) {
-    wchar_t folder[MAX_PATH] = {};
-    const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) {
+    const std::wstring folder = SystemFolderPath();
+    if (folder.empty()) {
         *error = "no system folder";
         return false;
     }
-    const std::wstring to = std::wstring(folder, length) + L"\\" + name;
+    const std::wstring to = folder + L"\\" + name;
     std::string wanted, present;
     if (ReadWholeFile(from, &wanted) && ReadWholeFile(to, &present) && wanted == present) {
         return true;

@@ -49,6 +49,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/system_library.h"
+
 namespace {
 
 constexpr NTSTATUS kInjectedFailure = static_cast<NTSTATUS>(0xC00000E5L);  // STATUS_INTERNAL_ERROR
@@ -89,30 +91,23 @@ struct StandinState {
 
 StandinState g_state;
 
-template <typename Function>
-Function Lookup(HMODULE module, const char* name) {
-    // Through void(*)(), the generic function pointer type, as GetProcAddress intends.
-    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
-}
-
 // Loaded on first use rather than in DllMain, where loading another DLL is
 // not allowed. Wine's own bcrypt under another name: "bcrypt.dll" is this DLL.
 const SystemBcrypt& System() {
     SystemBcrypt& system = g_state.system;
     if (system.loaded) return system;
     system.loaded = true;
-    wchar_t directory[MAX_PATH] = {};
-    const UINT length = GetSystemDirectoryW(directory, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) return system;
-    HMODULE module = LoadLibraryW((std::wstring(directory) + L"\\bcryptreal.dll").c_str());
+    const std::wstring folder = SystemFolderPath();
+    if (folder.empty()) return system;
+    HMODULE module = LoadLibraryW((folder + L"\\bcryptreal.dll").c_str());
     if (!module) return system;
-    system.open = Lookup<OpenFn>(module, "BCryptOpenAlgorithmProvider");
-    system.close = Lookup<CloseFn>(module, "BCryptCloseAlgorithmProvider");
-    system.createHash = Lookup<CreateHashFn>(module, "BCryptCreateHash");
-    system.hashData = Lookup<HashDataFn>(module, "BCryptHashData");
-    system.finishHash = Lookup<FinishHashFn>(module, "BCryptFinishHash");
-    system.destroyHash = Lookup<DestroyHashFn>(module, "BCryptDestroyHash");
-    system.pbkdf2 = Lookup<Pbkdf2Fn>(module, "BCryptDeriveKeyPBKDF2");
+    system.open = FindFunction<OpenFn>(module, "BCryptOpenAlgorithmProvider");
+    system.close = FindFunction<CloseFn>(module, "BCryptCloseAlgorithmProvider");
+    system.createHash = FindFunction<CreateHashFn>(module, "BCryptCreateHash");
+    system.hashData = FindFunction<HashDataFn>(module, "BCryptHashData");
+    system.finishHash = FindFunction<FinishHashFn>(module, "BCryptFinishHash");
+    system.destroyHash = FindFunction<DestroyHashFn>(module, "BCryptDestroyHash");
+    system.pbkdf2 = FindFunction<Pbkdf2Fn>(module, "BCryptDeriveKeyPBKDF2");
     return system;
 }
 

@@ -1,0 +1,21 @@
+// The texts and window class names that both windows of the Windows program
+// share.
+#pragma once
+
+#include <windows.h>
+
+constexpr wchar_t kAppTitle[] = L"Tarnwell Password Generator";
+constexpr wchar_t kMainClassName[] = L"VORKAMainClass";
+constexpr wchar_t kResultClassName[] = L"VORKAResultClass";
+// Help > About opens this page: the homepage, written once in CMakeLists.txt.
+constexpr wchar_t kMakerPageAddress[] = TARNWELL_HOMEPAGE_URL;
+constexpr wchar_t kResultWindowFailedText[] =
+    L"The window with the password could not be opened. Try again.";
+// A copy to the clipboard that did not happen: the clipboard held by another
+// program, from either window, or another failure, of the password or of a
+// keyword.
+constexpr wchar_t kClipboardBusyText[] = L"The clipboard is in use by another program. Try again.";
+constexpr wchar_t kCopyFailedText[] =
+    L"The password could not be put on the clipboard. Try again.";
+constexpr wchar_t kKeywordCopyFailedText[] =
+    L"The keyword could not be put on the clipboard. Try again.";
