@@ -64,6 +64,31 @@ KeywordFault CheckKeyword(const Bytes& keyword) {
     return KeywordFault::None;
 }
 
+namespace {
+
+template <typename Text>
+KeywordVerdict CheckPair(const Text& keyword1, const Text& keyword2) {
+    const Text* keywords[] = {&keyword1, &keyword2};
+    for (int k = 0; k < 2; ++k) {
+        if (keywords[k]->empty()) return {KeywordFault::Empty, k + 1};
+    }
+    for (int k = 0; k < 2; ++k) {
+        const KeywordFault fault = CheckKeyword(*keywords[k]);
+        if (fault != KeywordFault::None) return {fault, k + 1};
+    }
+    return {};
+}
+
+}  // namespace
+
+KeywordVerdict CheckKeywordPair(const std::u16string& keyword1, const std::u16string& keyword2) {
+    return CheckPair(keyword1, keyword2);
+}
+
+KeywordVerdict CheckKeywordPair(const Bytes& keyword1, const Bytes& keyword2) {
+    return CheckPair(keyword1, keyword2);
+}
+
 std::string KeywordName(int keywordNumber) { return "Keyword " + std::to_string(keywordNumber); }
 
 std::string KeywordCutText(int keywordNumber) {

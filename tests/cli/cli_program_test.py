@@ -246,6 +246,21 @@ class KeywordTwoAndMessages(unittest.TestCase):
         self.assertEqual(result.stdout, b"")
         self.assertIn(b"tarnwell-cli: Keyword 2 is not UTF-8 text", result.stderr)
 
+    def test_an_argument_is_judged_after_the_piped_keyword_1(self):
+        # The pair's order: a missing keyword first, then keyword 1's faults,
+        # then keyword 2's, as with both keywords piped.
+        if under_wine():
+            self.skipTest("Windows hands over its arguments as UTF-16")
+        cases = [(b"\n", b"tarnwell-cli: Both Keyword 1 and Keyword 2 are required.\n"),
+                 (b"a\x00b\n",
+                  b"tarnwell-cli: Keyword 1 holds a NUL character (U+0000); remove it.\n")]
+        for stdin, stderr in cases:
+            with self.subTest(stdin=stdin):
+                result = run([b"caf\xe9"], stdin)
+                self.assertEqual(result.returncode, 1)
+                self.assertEqual(result.stdout, b"")
+                self.assertEqual(result.stderr, stderr)
+
     def test_quiet_leaves_out_the_strength_line(self):
         v = next(v for v in VECTORS if v["name"] == "default")
         for spelling in ("-q", "--quiet"):
