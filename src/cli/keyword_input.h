@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <string>
 
-#include "crypto/crypto.h"
+#include "base/secure_bytes.h"
 #include "derivation/keyword_rules.h"
 
 // Longest line the reader holds, in bytes: enough for a keyword of

@@ -13,6 +13,7 @@
 #include "cli/keyword_input.h"
 #include "cli/keyword_prompts.h"
 #include "cli/program.h"
+#include "crypto/crypto.h"
 #include "derivation/generation_request.h"
 #include "derivation/password_generator.h"
 

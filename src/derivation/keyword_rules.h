@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-#include "crypto/crypto.h"
+#include "base/secure_bytes.h"
 
 // The longest keyword, in UTF-16 units: what Wine's edit control holds by
 // default, set explicitly on the window's keyword edits (Windows' own

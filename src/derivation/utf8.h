@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "crypto/crypto.h"
+#include "base/secure_bytes.h"
 
 // UTF-16 to UTF-8 exactly as Windows' WideCharToMultiByte(CP_UTF8, 0) does it:
 // an unpaired surrogate becomes U+FFFD (EF BF BD).

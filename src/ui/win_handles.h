@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "crypto/crypto.h"
+#include "base/secure_bytes.h"
 
 // Open for the lifetime of the object when OpenClipboard succeeded. Clipboard
 // monitors and history tools hold the clipboard open for a moment after every
