@@ -52,12 +52,3 @@ std::string KeywordCutText(int keywordNumber);
 // The window's notice that a paste into keyword 1 or 2 kept only the first of
 // the pasted lines: a single-line edit drops the rest.
 std::string KeywordFirstLineKeptText(int keywordNumber);
-
-// Decodes the code point starting at text[position] and moves past it.
-// False, leaving `position` alone, for anything but well-formed UTF-8 as
-// Windows' conversion can produce it: shortest forms, no encoded surrogates,
-// nothing above U+10FFFF.
-bool NextCodePoint(const std::uint8_t* text, std::size_t size, std::size_t& position,
-                   char32_t& codePoint);
-
-bool IsValidUtf8(const Bytes& text);

@@ -160,7 +160,9 @@ TEST(KeywordCutTextTest, NamesTheKeywordAndTheLimit) {
               "or use a shorter keyword.");
 }
 
-TEST(IsValidUtf8Test, AcceptsExactlyWhatWindowsConversionCanProduce) {
+// Piped bytes are refused as not UTF-8 exactly when Windows' conversion
+// could not have produced them from typed text.
+TEST(CheckKeywordTest, AcceptsAsUtf8ExactlyWhatWindowsConversionCanProduce) {
     struct Case {
         std::string hex;
         bool valid;
@@ -173,7 +175,7 @@ TEST(IsValidUtf8Test, AcceptsExactlyWhatWindowsConversionCanProduce) {
         {"f4908080", false}, {"f8888080 80", false}, {"ff", false},        {"fe", false},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(IsValidUtf8(FromHex(c.hex)), c.valid) << c.hex;
+        EXPECT_EQ(CheckKeyword(FromHex(c.hex)) != KeywordFault::NotUtf8, c.valid) << c.hex;
     }
 }
 
