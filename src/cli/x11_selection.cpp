@@ -20,14 +20,16 @@ const char* const kAtomNames[] = {
 static_assert(sizeof kAtomNames / sizeof kAtomNames[0] == static_cast<int>(SelectionAtom::Count),
               "one name per atom");
 
-// Klipper, KDE Connect and others keep no history of an entry that offers
-// this target with this content.
+// KDE's Klipper and other clipboard managers keep no history of an entry
+// that offers this target with this content.
 constexpr char kPasswordManagerHint[] = "secret";
 
 // How long another client, or the server, may take to answer us. A
 // password is at most 128 bytes, far below any request limit, so no answer
 // ever needs INCR.
 constexpr int kAnswerTimeoutMs = 3000;
+// Room for the longest password, in the served copy, a reply we read and
+// the zeros that overwrite either.
 constexpr std::size_t kMaxServedBytes = 256;
 
 xcb_atom_t Atom(const X11Selection& s, SelectionAtom atom) {
