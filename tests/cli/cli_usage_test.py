@@ -124,6 +124,22 @@ class KeywordTwoAndMessages(unittest.TestCase):
                 self.assertEqual(result.stdout, b"")
                 self.assertEqual(result.stderr, stderr)
 
+    def test_a_long_argument_is_judged_after_the_piped_keyword_1(self):
+        # The same order on both builds, with a fault Windows' arguments can hold.
+        too_long = "k" * 30001
+        cases = [(b"\n", b"tarnwell-cli: Both Keyword 1 and Keyword 2 are required."),
+                 (b"caf\xe9\n", b"tarnwell-cli: Keyword 1 is not UTF-8 text; save or convert "
+                                b"the input as UTF-8."),
+                 (b"alpha\n", b"tarnwell-cli: Keyword 2 is longer than 30000 characters "
+                              b"(UTF-16 units); use a shorter keyword.")]
+        results = run_all([([too_long], stdin) for stdin, _ in cases])
+        for (stdin, message), result in zip(cases, results):
+            with self.subTest(stdin=stdin):
+                result = finished(result)
+                self.assertEqual(result.returncode, 1)
+                self.assertEqual(result.stdout, b"")
+                self.assertEqual(result.stderr.replace(b"\r\n", b"\n"), message + b"\n")
+
     def test_quiet_leaves_out_the_strength_line(self):
         v = next(v for v in VECTORS if v["name"] == "default")
         for spelling in ("-q", "--quiet"):
