@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "crypto/crypto.h"
+#include "base/secure_bytes.h"
 
 // POSIX only: an argument's bytes, taken to be UTF-8 as everywhere else in
 // this program. A byte that is not part of well-formed UTF-8 becomes an

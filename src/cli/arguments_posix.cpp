@@ -1,13 +1,10 @@
 #include "cli/arguments.h"
 
-#include "derivation/keyword_rules.h"
 #include "derivation/utf8.h"
 
 namespace {
 
 constexpr char16_t kEscapedByte = 0xDC00;  // plus the byte, which is 0x80 or above
-
-bool IsHighSurrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
 
 // An escaped byte, not the second half of a pair that happens to fall in
 // the same range.
@@ -36,11 +33,8 @@ std::u16string ArgumentToUtf16(const char* argument) {
             // Not the start of well-formed UTF-8, so 0x80 or above.
             wide.push_back(static_cast<char16_t>(kEscapedByte + data[position]));
             ++position;
-        } else if (cp >= 0x10000) {
-            wide.push_back(static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10)));
-            wide.push_back(static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF)));
         } else {
-            wide.push_back(static_cast<char16_t>(cp));
+            AppendUtf16(wide, cp);
         }
     }
     return wide;

@@ -104,8 +104,7 @@ bool IsUnprintable(char16_t unit) {
 // characters become '?', and it is cut short (never inside a surrogate pair).
 std::string Quoted(const std::u16string& typed) {
     std::size_t shown = std::min(typed.size(), kQuotedUnits);
-    if (shown < typed.size() && shown > 0 && typed[shown - 1] >= 0xD800 &&
-        typed[shown - 1] <= 0xDBFF) {
+    if (shown < typed.size() && shown > 0 && IsHighSurrogate(typed[shown - 1])) {
         --shown;
     }
     std::u16string printable = typed.substr(0, shown);

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "cli/cli_options.h"
-#include "derivation/keyword_rules.h"
+#include "support/utf8_oracle.h"
 
 namespace {
 
@@ -187,7 +187,10 @@ TEST(CliOptionsTest, UsageErrorsSayWhatIsWrongInOneLine) {
         EXPECT_FALSE(result.ok) << c.errorPart;
         EXPECT_NE(result.error.find(c.errorPart), std::string::npos) << result.error;
         EXPECT_EQ(result.error.find('\n'), std::string::npos) << result.error;
-        EXPECT_TRUE(IsValidUtf8(Bytes(result.error.begin(), result.error.end()))) << result.error;
+        std::vector<char32_t> decoded;
+        EXPECT_TRUE(DecodeUtf8Strictly(reinterpret_cast<const std::uint8_t*>(result.error.data()),
+                                       result.error.size(), decoded))
+            << result.error;
         // A stray argument may be a keyword: it is never repeated back.
         EXPECT_EQ(result.error.find("my secret"), std::string::npos);
         EXPECT_EQ(result.error.find("bank"), std::string::npos);

@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "crypto/crypto.h"
+#include "base/secure_bytes.h"
 
 struct CopySession;
 struct CopySessionDeleter {

@@ -83,8 +83,8 @@ LRESULT CALLBACK CopyWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 
 // What the clipboard holds now, compared as the guard compares.
 Held ClipboardHolds(HWND window, const std::wstring& text) {
-    ClipboardSession clipboard(window, 20, 50);
-    if (!clipboard.IsOpen()) return Held::Busy;
+    ClipboardSession clipboard;
+    if (!OpenClipboardAsCopyDoes(clipboard, window)) return Held::Busy;
     HANDLE block = GetClipboardData(CF_UNICODETEXT);
     if (block == nullptr) return Held::Other;
     GlobalLockView view(block);

@@ -6,6 +6,7 @@
 
 #include "cli/console.h"
 #include "derivation/utf8.h"
+#include "platform/utf8_to_wide.h"
 
 namespace {
 
@@ -36,12 +37,8 @@ void WriteErrorLine(const std::string& utf8) {
     const std::string line = utf8 + "\n";
     DWORD mode = 0;
     if (GetConsoleMode(error, &mode)) {
-        const int units =
-            MultiByteToWideChar(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), nullptr, 0);
-        if (units > 0) {
-            std::wstring wide(static_cast<std::size_t>(units), L'\0');
-            MultiByteToWideChar(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), &wide[0],
-                                units);
+        const std::wstring wide = Utf8ToWide(line);
+        if (!wide.empty()) {
             DWORD written = 0;
             WriteConsoleW(error, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
             return;

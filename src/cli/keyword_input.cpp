@@ -79,19 +79,10 @@ void RemoveByteOrderMark(Bytes& keyword) {
 }  // namespace
 
 bool CheckKeywords(const KeywordPair& keywords, std::string& error) {
-    if (keywords.keyword1.empty() || keywords.keyword2.empty()) {
-        error = kKeywordsRequiredText;
-        return false;
-    }
-    const Bytes* checked[] = {&keywords.keyword1, &keywords.keyword2};
-    for (int k = 0; k < 2; ++k) {
-        const KeywordFault fault = CheckKeyword(*checked[k]);
-        if (fault != KeywordFault::None) {
-            error = KeywordFaultText(fault, k + 1);
-            return false;
-        }
-    }
-    return true;
+    const KeywordVerdict verdict = CheckKeywordPair(keywords.keyword1, keywords.keyword2);
+    if (verdict.fault == KeywordFault::None) return true;
+    error = KeywordFaultText(verdict.fault, verdict.keywordNumber);
+    return false;
 }
 
 std::string LineStatusText(LineStatus status, int keywordNumber, bool fromTerminal) {

@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <string>
 
-#include "crypto/crypto.h"
+#include "base/secure_bytes.h"
 #include "derivation/keyword_rules.h"
 
 // Longest line the reader holds, in bytes: enough for a keyword of
@@ -66,8 +66,8 @@ enum class PipedKeywords { Both, Keyword1Only };
 bool ReadKeywordsFromLines(LineReader& reader, PipedKeywords piped, KeywordPair& keywords,
                            std::string& error);
 
-// Checks keywords however they were read, by the rules the window applies
-// too: both present, valid UTF-8, no NUL, within the length limit.
+// Checks keywords however they were read, with the pair's check the window
+// uses too, and gives its message.
 bool CheckKeywords(const KeywordPair& keywords, std::string& error);
 
 // The message for a keyword that could not be read; empty for Ok and for

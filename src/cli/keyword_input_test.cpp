@@ -87,8 +87,9 @@ TEST(KeywordInputTest, RefusedInput) {
         std::string input, error;
     };
     const std::string required = "Both Keyword 1 and Keyword 2 are required.";
-    const std::string notUtf8 = KeywordFaultText(KeywordFault::NotUtf8, 1);
-    const std::string notUtf8Second = KeywordFaultText(KeywordFault::NotUtf8, 2);
+    const std::string notUtf8 = "Keyword 1 is not UTF-8 text; save or convert the input as UTF-8.";
+    const std::string notUtf8Second =
+        "Keyword 2 is not UTF-8 text; save or convert the input as UTF-8.";
     const std::string nul = std::string(1, '\0');
     const Case cases[] = {
         {"", required},
@@ -105,10 +106,10 @@ TEST(KeywordInputTest, RefusedInput) {
         {"alpha\n\xe2\x82\n", notUtf8Second},         // cut short
         {"\xef\xbb\nbeta\n", notUtf8},                // half a byte-order mark
         // A zero would run into the separator of the two keywords.
-        {"a" + nul + "b\nc\n", KeywordFaultText(KeywordFault::HoldsNul, 1)},
-        {"a\nb" + nul + "c\n", KeywordFaultText(KeywordFault::HoldsNul, 2)},
+        {"a" + nul + "b\nc\n", "Keyword 1 holds a NUL character (U+0000); remove it."},
+        {"a\nb" + nul + "c\n", "Keyword 2 holds a NUL character (U+0000); remove it."},
         {std::string(kMaxKeywordBytes + 2, 'k') + "\nbeta\n",
-         KeywordFaultText(KeywordFault::TooLong, 1)},
+         "Keyword 1 is longer than 30000 characters (UTF-16 units); use a shorter keyword."},
     };
     for (const Case& c : cases) {
         const ReadOutcome outcome = ReadAll(c.input, 4096);
@@ -180,6 +181,34 @@ TEST(KeywordInputTest, KeywordOneAloneWhenKeywordTwoIsAnArgument) {
     EXPECT_EQ(missing.error, "Both Keyword 1 and Keyword 2 are required.");
 }
 
+// Keyword 2 from the command line is judged with the piped keyword 1, in the
+// pair's order: a missing keyword first, then keyword 1's faults.
+TEST(KeywordInputTest, KeywordTwoFromAnArgumentIsJudgedAfterKeywordOne) {
+    const std::string nul = std::string(1, '\0');
+    struct Case {
+        std::string input, keyword2, error;
+    };
+    const Case cases[] = {
+        {"\n", "caf\xe9", "Both Keyword 1 and Keyword 2 are required."},
+        {"a" + nul + "b\n", "caf\xe9", "Keyword 1 holds a NUL character (U+0000); remove it."},
+        {"caf\xe9\n", "b" + nul, "Keyword 1 is not UTF-8 text; save or convert the input as UTF-8."},
+        {"alpha\n", "caf\xe9", "Keyword 2 is not UTF-8 text; save or convert the input as UTF-8."},
+        {"alpha\n", "", "Both Keyword 1 and Keyword 2 are required."},
+    };
+    for (const Case& c : cases) {
+        ScriptedInput input{c.input, 4096, 0, false};
+        LineReader reader;
+        reader.source = ReadScripted;
+        reader.context = &input;
+        KeywordPair keywords;
+        keywords.keyword2.assign(c.keyword2.begin(), c.keyword2.end());
+        std::string error;
+        EXPECT_FALSE(ReadKeywordsFromLines(reader, PipedKeywords::Keyword1Only, keywords, error))
+            << c.input;
+        EXPECT_EQ(error, c.error) << c.input;
+    }
+}
+
 TEST(KeywordInputTest, ControlCharactersInATypedLine) {
     struct Case {
         std::string typed;
@@ -212,7 +241,8 @@ TEST(KeywordInputTest, LongestAcceptedKeywordWhateverTheLineEndingOrMark) {
     std::string keys;
     for (int i = 0; i < 15000; ++i) keys += "\xf0\x9f\x94\x91";
     const std::string letters(30000, 'k');
-    const std::string tooLong = KeywordFaultText(KeywordFault::TooLong, 2);
+    const std::string tooLong =
+        "Keyword 2 is longer than 30000 characters (UTF-16 units); use a shorter keyword.";
     for (const std::string ending : {"\n", "\r\n", ""}) {
         for (const std::string& longest : {letters, keys}) {
             const ReadOutcome outcome = ReadAll(mark + "alpha\n" + longest + ending, 4096);

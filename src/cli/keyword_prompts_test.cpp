@@ -102,13 +102,16 @@ TEST(KeywordPromptsTest, Refusals) {
         std::size_t prompts;
     };
     const Case cases[] = {
-        {"entries differ", {true, true}, {"alpha", "alpah"}, LineStatus::Ok, kEntriesDifferText, 2},
+        {"entries differ", {true, true}, {"alpha", "alpah"}, LineStatus::Ok,
+         "the two entries of keyword 1 differ; nothing was generated.", 2},
         {"an entry cut short", {false, true}, {"alpha", "alph"}, LineStatus::Ok,
-         kEntriesDifferText, 2},
+         "the two entries of keyword 1 differ; nothing was generated.", 2},
         {"three control lines", {true, false}, {"alpha", "\x1b[A", "b\tc", "\x1b[3~"},
          LineStatus::Ok, control2, 4},
         {"the terminal's line limit", {true, false}, {"alpha"}, LineStatus::TerminalLimit,
-         LineStatusText(LineStatus::TerminalLimit, 2, true), 2},
+         "Keyword 2 filled the terminal's line limit, which may have cut it; pipe the keywords "
+         "to standard input instead.",
+         2},
         {"a read error at the confirmation", {true, true}, {"alpha"}, LineStatus::ReadError,
          "Could not read the keywords from the terminal.", 2},
         // The user left: no message at all.
@@ -117,9 +120,9 @@ TEST(KeywordPromptsTest, Refusals) {
          2},
         // Typed keywords meet the keyword rules as piped ones do.
         {"not UTF-8", {true, false}, {"caf\xe9", "beta"}, LineStatus::Ok,
-         KeywordFaultText(KeywordFault::NotUtf8, 1), 2},
-        {"empty keyword 2", {true, false}, {"alpha", ""}, LineStatus::Ok, kKeywordsRequiredText,
-         2},
+         "Keyword 1 is not UTF-8 text; save or convert the input as UTF-8.", 2},
+        {"empty keyword 2", {true, false}, {"alpha", ""}, LineStatus::Ok,
+         "Both Keyword 1 and Keyword 2 are required.", 2},
     };
     for (const Case& c : cases) {
         const Outcome outcome = Ask(c.typed, c.choices, c.last);

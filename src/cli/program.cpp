@@ -13,6 +13,7 @@
 #include "cli/keyword_input.h"
 #include "cli/keyword_prompts.h"
 #include "cli/program.h"
+#include "crypto/crypto.h"
 #include "derivation/generation_request.h"
 #include "derivation/password_generator.h"
 
@@ -39,22 +40,22 @@ LineStatus ReadAtPrompt(void*, const char* prompt, Bytes& line) {
 void TellAtPrompt(void*, const std::string& message) { Tell(message); }
 
 bool ReadKeywords(const CliOptions& options, KeywordPair& keywords, std::string& error) {
-    // Keyword 2 from the command line meets the rules of a typed one, and is
-    // judged before anyone types keyword 1.
-    if (options.keyword2Given) {
-        keywords.keyword2 = KeywordFromArgument(options.keyword2);
-        const KeywordFault fault = CheckKeyword(keywords.keyword2);
-        if (fault != KeywordFault::None) {
-            error = KeywordFaultText(fault, 2);
-            return false;
-        }
-    }
+    // Keyword 2 from the command line meets the rules of a typed one.
+    if (options.keyword2Given) keywords.keyword2 = KeywordFromArgument(options.keyword2);
     if (!StandardInputIsTerminal()) {
         LineReader reader;
         reader.source = ReadStandardInput;
         return ReadKeywordsFromLines(
             reader, options.keyword2Given ? PipedKeywords::Keyword1Only : PipedKeywords::Both,
             keywords, error);
+    }
+    // At a terminal it is judged before anyone types keyword 1 in vain.
+    if (options.keyword2Given) {
+        const KeywordFault fault = CheckKeyword(keywords.keyword2);
+        if (fault != KeywordFault::None) {
+            error = KeywordFaultText(fault, 2);
+            return false;
+        }
     }
     KeywordPrompter prompter;
     prompter.readLine = ReadAtPrompt;

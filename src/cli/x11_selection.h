@@ -10,7 +10,7 @@
 #include <deque>
 #include <string>
 
-#include "crypto/crypto.h"
+#include "base/secure_bytes.h"
 
 enum class SelectionAtom {
     Clipboard,

@@ -1,6 +1,7 @@
 // Cryptographic services: SHA-256, HMAC-SHA-256 and PBKDF2-HMAC-SHA-256 on the
-// platform's provider (CNG on Windows, OpenSSL's libcrypto elsewhere), the
-// one-shot failure report, and the wipe used for every secret buffer.
+// platform's provider (CNG on Windows, OpenSSL's libcrypto elsewhere), and the
+// one-shot failure report. The byte buffer and the wipe used for every secret
+// buffer come from base/secure_bytes.h.
 //
 // Every operation returns either its full 32 (or requested) bytes or an empty
 // array; a failure never throws. On failure the operation calls
@@ -9,9 +10,8 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <vector>
 
-using Bytes = std::vector<std::uint8_t>;
+#include "base/secure_bytes.h"
 
 constexpr std::size_t kSha256Size = 32;
 // HMAC-SHA-256 hashes a longer key before use (RFC 2104).
@@ -71,12 +71,3 @@ Bytes FailCryptoOperation(Bytes& partialOutput);
 using CryptoFailurePresenter = void (*)(const char* text);
 void SetCryptoFailurePresenter(CryptoFailurePresenter presenter);
 
-// Overwrites the bytes with zeros in a way the optimiser cannot drop.
-void SecureWipe(void* data, std::size_t length);
-
-template <typename Container>
-void SecureWipeContents(Container& container) {
-    if (!container.empty()) {
-        SecureWipe(&container[0], container.size() * sizeof(container[0]));
-    }
-}

@@ -148,7 +148,3 @@ Bytes crypto_provider::Pbkdf2Sha256(const std::uint8_t* password,
     }
     return out;
 }
-
-void SecureWipe(void* data, std::size_t length) {
-    if (data != nullptr && length != 0) SecureZeroMemory(data, length);
-}

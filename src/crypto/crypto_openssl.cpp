@@ -1,5 +1,4 @@
 // OpenSSL (libcrypto) provider for the three primitives.
-#include <openssl/crypto.h>
 #include <openssl/evp.h>
 #include <openssl/hmac.h>
 
@@ -151,8 +150,4 @@ Bytes crypto_provider::Pbkdf2Sha256(const std::uint8_t* password,
         return FailCryptoOperation(out);
     }
     return out;
-}
-
-void SecureWipe(void* data, std::size_t length) {
-    if (data != nullptr && length != 0) OPENSSL_cleanse(data, length);
 }

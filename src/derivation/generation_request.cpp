@@ -35,7 +35,3 @@ std::string StrengthHeading(double estimateBits) {
     std::snprintf(heading, sizeof heading, "Generated password  (%.0f bits)", estimateBits);
     return heading;
 }
-
-bool IsComplete(const GenerationRequest& request) {
-    return !request.keyword1.empty() && !request.keyword2.empty();
-}

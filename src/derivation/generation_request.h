@@ -34,5 +34,3 @@ double EstimateEntropyBits(std::int32_t length, bool numbers, bool uppercase, bo
 // The line shown with every password: the estimate rounded to whole bits,
 // e.g. "Generated password  (74 bits)".
 std::string StrengthHeading(double estimateBits);
-
-bool IsComplete(const GenerationRequest& request);

@@ -82,17 +82,6 @@ TEST(DefaultsTest, LengthTwelveWithinFiveTo128AndEightSymbols) {
     EXPECT_TRUE(request.numbers && request.uppercase && request.lowercase);
 }
 
-TEST(IsCompleteTest, NeedsAtLeastOneUnitInEachKeyword) {
-    GenerationRequest request;
-    EXPECT_FALSE(IsComplete(request));
-    request.keyword1 = u"a";
-    EXPECT_FALSE(IsComplete(request));
-    request.keyword2 = u" ";  // spaces only still count
-    EXPECT_TRUE(IsComplete(request));
-    request.keyword1.clear();
-    EXPECT_FALSE(IsComplete(request));
-}
-
 TEST(ToUtf8Test, GivesTheBytesOfWindowsConversion) {
     struct Case {
         const char* name;

@@ -1,44 +1,8 @@
 #include "derivation/keyword_rules.h"
 
+#include "derivation/utf8.h"
+
 const char kKeywordsRequiredText[] = "Both Keyword 1 and Keyword 2 are required.";
-
-bool NextCodePoint(const std::uint8_t* text, std::size_t size, std::size_t& position,
-                   char32_t& codePoint) {
-    const std::uint8_t lead = text[position];
-    std::size_t extra;
-    char32_t cp, minimum;
-    if (lead < 0x80) {
-        codePoint = lead;
-        ++position;
-        return true;
-    } else if ((lead & 0xE0) == 0xC0) {
-        extra = 1, cp = lead & 0x1F, minimum = 0x80;
-    } else if ((lead & 0xF0) == 0xE0) {
-        extra = 2, cp = lead & 0x0F, minimum = 0x800;
-    } else if ((lead & 0xF8) == 0xF0) {
-        extra = 3, cp = lead & 0x07, minimum = 0x10000;
-    } else {
-        return false;
-    }
-    if (size - position <= extra) return false;
-    for (std::size_t k = 1; k <= extra; ++k) {
-        if ((text[position + k] & 0xC0) != 0x80) return false;
-        cp = (cp << 6) | (text[position + k] & 0x3F);
-    }
-    if (cp < minimum || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
-    codePoint = cp;
-    position += extra + 1;
-    return true;
-}
-
-bool IsValidUtf8(const Bytes& text) {
-    std::size_t position = 0;
-    char32_t cp;
-    while (position < text.size()) {
-        if (!NextCodePoint(text.data(), text.size(), position, cp)) return false;
-    }
-    return true;
-}
 
 KeywordFault CheckKeyword(const std::u16string& keyword) {
     if (keyword.empty()) return KeywordFault::Empty;
@@ -62,6 +26,31 @@ KeywordFault CheckKeyword(const Bytes& keyword) {
     if (holdsNul) return KeywordFault::HoldsNul;
     if (units > kMaxKeywordUnits) return KeywordFault::TooLong;
     return KeywordFault::None;
+}
+
+namespace {
+
+template <typename Text>
+KeywordVerdict CheckPair(const Text& keyword1, const Text& keyword2) {
+    const Text* keywords[] = {&keyword1, &keyword2};
+    for (int k = 0; k < 2; ++k) {
+        if (keywords[k]->empty()) return {KeywordFault::Empty, k + 1};
+    }
+    for (int k = 0; k < 2; ++k) {
+        const KeywordFault fault = CheckKeyword(*keywords[k]);
+        if (fault != KeywordFault::None) return {fault, k + 1};
+    }
+    return {};
+}
+
+}  // namespace
+
+KeywordVerdict CheckKeywordPair(const std::u16string& keyword1, const std::u16string& keyword2) {
+    return CheckPair(keyword1, keyword2);
+}
+
+KeywordVerdict CheckKeywordPair(const Bytes& keyword1, const Bytes& keyword2) {
+    return CheckPair(keyword1, keyword2);
 }
 
 std::string KeywordName(int keywordNumber) { return "Keyword " + std::to_string(keywordNumber); }

@@ -67,6 +67,70 @@ TEST(CheckKeywordTest, BytesThatAreNotUtf8AreNamedBeforeAnyOtherFault) {
     }
 }
 
+// The window and the command-line program render this one decision, so both
+// forms of a pair must get the same fault for the same keyword.
+TEST(CheckKeywordPairTest, BothPresentFirstThenKeywordOneThenKeywordTwo) {
+    const std::string nul(1, '\0');
+    const std::u16string nul16(1, u'\0');
+    const std::u16string long16 = Repeat<std::u16string>(u"k", 30001);
+    const std::string long8 = Repeat<std::string>("k", 30001);
+    struct Case {
+        const char* name;
+        std::u16string utf16[2];
+        std::string utf8[2];
+        KeywordFault fault;
+        int keywordNumber;
+    };
+    const Case cases[] = {
+        {"both missing", {u"", u""}, {"", ""}, KeywordFault::Empty, 1},
+        {"keyword 1 missing", {u"", u"b"}, {"", "b"}, KeywordFault::Empty, 1},
+        {"keyword 2 missing", {u"a", u""}, {"a", ""}, KeywordFault::Empty, 2},
+        // Spaces alone are a keyword.
+        {"spaces only", {u" ", u" "}, {" ", " "}, KeywordFault::None, 0},
+        {"both fine", {u"alpha", u"beta"}, {"alpha", "beta"}, KeywordFault::None, 0},
+        // A missing keyword is named before a fault of the other one,
+        // whatever its size.
+        {"too long, keyword 2 missing", {long16, u""}, {long8, ""}, KeywordFault::Empty, 2},
+        {"keyword 1 missing, NUL in 2", {u"", u"a" + nul16}, {"", "a" + nul}, KeywordFault::Empty,
+         1},
+        {"NUL in 1", {u"a" + nul16, u"b"}, {"a" + nul, "b"}, KeywordFault::HoldsNul, 1},
+        {"NUL in 2", {u"a", u"b" + nul16}, {"a", "b" + nul}, KeywordFault::HoldsNul, 2},
+        {"too long 1, NUL in 2", {long16, u"b" + nul16}, {long8, "b" + nul},
+         KeywordFault::TooLong, 1},
+        {"NUL in 1, too long 2", {u"a" + nul16, long16}, {"a" + nul, long8},
+         KeywordFault::HoldsNul, 1},
+        {"too long 2", {u"a", long16}, {"a", long8}, KeywordFault::TooLong, 2},
+    };
+    for (const Case& c : cases) {
+        const KeywordVerdict wide = CheckKeywordPair(c.utf16[0], c.utf16[1]);
+        EXPECT_EQ(wide.fault, c.fault) << c.name << " (UTF-16)";
+        EXPECT_EQ(wide.keywordNumber, c.keywordNumber) << c.name << " (UTF-16)";
+        const KeywordVerdict bytes = CheckKeywordPair(Utf8(c.utf8[0]), Utf8(c.utf8[1]));
+        EXPECT_EQ(bytes.fault, c.fault) << c.name << " (UTF-8)";
+        EXPECT_EQ(bytes.keywordNumber, c.keywordNumber) << c.name << " (UTF-8)";
+    }
+}
+
+TEST(CheckKeywordPairTest, BytesThatAreNotUtf8InKeywordOneComeBeforeKeywordTwosFaults) {
+    struct Case {
+        const char* keyword1Hex;
+        const char* keyword2Hex;
+        KeywordFault fault;
+        int keywordNumber;
+    };
+    const Case cases[] = {
+        {"cafe e9", "62 00", KeywordFault::NotUtf8, 1},
+        {"61 00", "cafe e9", KeywordFault::HoldsNul, 1},
+        {"61", "c0 af", KeywordFault::NotUtf8, 2},
+        {"ed a0 80", "", KeywordFault::Empty, 2},
+    };
+    for (const Case& c : cases) {
+        const KeywordVerdict verdict = CheckKeywordPair(FromHex(c.keyword1Hex), FromHex(c.keyword2Hex));
+        EXPECT_EQ(verdict.fault, c.fault) << c.keyword1Hex << " / " << c.keyword2Hex;
+        EXPECT_EQ(verdict.keywordNumber, c.keywordNumber) << c.keyword1Hex << " / " << c.keyword2Hex;
+    }
+}
+
 TEST(KeywordFaultTextTest, OneLineNamingTheKeywordAndWhatToDo) {
     struct Case {
         KeywordFault fault;
@@ -96,7 +160,9 @@ TEST(KeywordCutTextTest, NamesTheKeywordAndTheLimit) {
               "or use a shorter keyword.");
 }
 
-TEST(IsValidUtf8Test, AcceptsExactlyWhatWindowsConversionCanProduce) {
+// Piped bytes are refused as not UTF-8 exactly when Windows' conversion
+// could not have produced them from typed text.
+TEST(CheckKeywordTest, AcceptsAsUtf8ExactlyWhatWindowsConversionCanProduce) {
     struct Case {
         std::string hex;
         bool valid;
@@ -109,7 +175,7 @@ TEST(IsValidUtf8Test, AcceptsExactlyWhatWindowsConversionCanProduce) {
         {"f4908080", false}, {"f8888080 80", false}, {"ff", false},        {"fe", false},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(IsValidUtf8(FromHex(c.hex)), c.valid) << c.hex;
+        EXPECT_EQ(CheckKeyword(FromHex(c.hex)) != KeywordFault::NotUtf8, c.valid) << c.hex;
     }
 }
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "crypto/crypto.h"
+#include "base/secure_bytes.h"
 
 constexpr char kLowercasePool[] = "abcdefghijklmnopqrstuvwxyz";
 constexpr char kUppercasePool[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZ";

@@ -5,9 +5,6 @@
 
 namespace {
 
-bool IsHighSurrogate(char32_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
-bool IsLowSurrogate(char32_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
-
 void AppendCodePoint(Bytes& out, char32_t cp) {
     if (cp < 0x80) {
         out.push_back(static_cast<std::uint8_t>(cp));
@@ -38,7 +35,7 @@ Bytes ToUtf8(const std::u16string& text) {
         const char32_t unit = text[i];
         if (IsHighSurrogate(unit) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
             const char32_t low = text[++i];
-            AppendCodePoint(out, 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00));
+            AppendCodePoint(out, CombineSurrogates(unit, low));
         } else if (IsHighSurrogate(unit) || IsLowSurrogate(unit)) {
             AppendCodePoint(out, 0xFFFD);
         } else {

@@ -226,3 +226,7 @@ void RunClipboardCheckBeforeExit() {
     CheckClipboardOnce(kExitOpen);
     DisarmGuard();
 }
+
+bool OpenClipboardAsCopyDoes(ClipboardSession& clipboard, HWND owner) {
+    return OpenPatiently(clipboard, owner, kCopyOpen);
+}

@@ -11,6 +11,8 @@
 
 #include <cstddef>
 
+#include "ui/win_handles.h"
+
 // The guard's timers on the timer window: the check, 30 seconds after the
 // last copy, and its retries while another program holds the clipboard. The
 // retries have a timer of their own, so that the check's timer still fires
@@ -40,3 +42,7 @@ bool ClipboardGuardIsArmed();
 // since Windows allows a program only seconds to end its session; after that
 // the program ends all the same.
 void RunClipboardCheckBeforeExit();
+
+// Opens `clipboard` with `owner` as Copy does, with a try of about a second,
+// for a program that looks at the clipboard outside the guard's own check.
+bool OpenClipboardAsCopyDoes(ClipboardSession& clipboard, HWND owner);

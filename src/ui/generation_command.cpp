@@ -63,24 +63,17 @@ void ShowKeywordWarning(HWND window, const std::string& text, int editId) {
     SetFocus(Control(window, editId));
 }
 
-// A keyword can still exceed the limit when a program sets it with
-// WM_SETTEXT, which the edit's limit does not cover; no generation runs from
-// it, as none could from the command-line program.
+// A missing keyword first, then any other fault, in the order the
+// command-line program names them too. A keyword can still exceed the limit
+// when a program sets it with WM_SETTEXT, which the edit's limit does not
+// cover; no generation runs from it, as none could from the command-line
+// program.
 bool KeywordsKeepTheRules(HWND window, const GenerationRequest& request) {
-    const std::u16string* keywords[] = {&request.keyword1, &request.keyword2};
-    for (int k = 0; k < 2; ++k) {
-        const KeywordFault fault = CheckKeyword(*keywords[k]);
-        if (fault == KeywordFault::None) continue;
-        ShowKeywordWarning(window, KeywordFaultText(fault, k + 1),
-                           k == 0 ? IDC_KEYWORD1 : IDC_KEYWORD2);
-        return false;
-    }
-    return true;
-}
-
-void ShowMissingKeywordWarning(HWND window, bool keyword1Missing) {
-    ShowKeywordWarning(window, kKeywordsRequiredText,
-                       keyword1Missing ? IDC_KEYWORD1 : IDC_KEYWORD2);
+    const KeywordVerdict verdict = CheckKeywordPair(request.keyword1, request.keyword2);
+    if (verdict.fault == KeywordFault::None) return true;
+    ShowKeywordWarning(window, KeywordFaultText(verdict.fault, verdict.keywordNumber),
+                       verdict.keywordNumber == 1 ? IDC_KEYWORD1 : IDC_KEYWORD2);
+    return false;
 }
 
 // Hands a finished password to a new result window; the main window stays
@@ -103,10 +96,6 @@ void RunGeneration(HWND window) {
     const KeywordWipe keywordWipe{request};
     ReadKeyword(Control(window, IDC_KEYWORD1), request.keyword1);
     ReadKeyword(Control(window, IDC_KEYWORD2), request.keyword2);
-    if (!IsComplete(request)) {
-        ShowMissingKeywordWarning(window, request.keyword1.empty());
-        return;
-    }
     if (!KeywordsKeepTheRules(window, request)) return;
 
     Bytes keyword1 = ToUtf8(request.keyword1);

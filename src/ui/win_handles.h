@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "crypto/crypto.h"
+#include "base/secure_bytes.h"
 
 // Open for the lifetime of the object once OpenClipboard has succeeded. The
 // constructor tries once; how often and how patiently to try again is the

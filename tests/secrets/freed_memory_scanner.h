@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "crypto/crypto.h"
+#include "base/secure_bytes.h"
 
 // Shortest secret the scanner looks for.
 constexpr std::size_t kMinWatchedBytes = 4;

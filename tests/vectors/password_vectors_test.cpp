@@ -9,6 +9,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "crypto/crypto.h"
 #include "derivation/generation_request.h"
 #include "derivation/utf8.h"
 #include "derivation/password_generator.h"
