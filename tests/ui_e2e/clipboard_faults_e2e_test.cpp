@@ -16,9 +16,13 @@
 #include <gtest/gtest.h>
 
 #include "app_process.h"
-#include "probe_hook.h"
+#include "clipboard_access.h"
+#include "clipboard_timer_watch.h"
+#include "probe_report.h"
 #include "process_memory.h"
 #include "program_driver.h"
+#include "queue_sync.h"
+#include "wait_until.h"
 
 namespace {
 

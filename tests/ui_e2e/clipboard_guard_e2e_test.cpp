@@ -13,7 +13,7 @@
 // The test does not touch the clipboard while a program copies or checks,
 // but for the hold: holding it open at that moment would make the program
 // wait. It learns when a check has run, and how often it was retried, from
-// the timer watch of probe_hook.h.
+// the timer watch of clipboard_timer_watch.h.
 #include <windows.h>
 
 #include <algorithm>
@@ -25,8 +25,13 @@
 #include <gtest/gtest.h>
 
 #include "app_process.h"
-#include "probe_hook.h"
+#include "clipboard_access.h"
+#include "clipboard_timer_watch.h"
 #include "program_driver.h"
+#include "queue_sync.h"
+#include "utf8_conversion.h"
+#include "wait_until.h"
+#include "window_reading.h"
 #include "x_clipboard.h"
 
 namespace {

@@ -4,7 +4,8 @@
 
 #include <cwchar>
 
-#include "app_process.h"
+#include "program_paths.h"
+#include "utf8_conversion.h"
 
 namespace {
 

@@ -5,7 +5,10 @@
 #include <cstring>
 #include <string>
 
-#include "probe_hook.h"
+#include "clipboard_timer_watch.h"
+#include "probe_report.h"
+#include "queue_sync.h"
+#include "result_window_refusal.h"
 
 namespace {
 

@@ -7,7 +7,12 @@
 
 #include <gtest/gtest.h>
 
-#include "probe_hook.h"
+#include "clipboard_access.h"
+#include "probe_report.h"
+#include "queue_sync.h"
+#include "utf8_conversion.h"
+#include "wait_until.h"
+#include "window_reading.h"
 
 void SetControlText(HWND control, const std::wstring& text) {
     SendMessageW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
