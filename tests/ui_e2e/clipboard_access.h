@@ -6,6 +6,9 @@
 
 #include <string>
 
+// A text that the test puts on the clipboard as another application's.
+constexpr wchar_t kOtherText[] = L"copied by someone else";
+
 bool OpenClipboardWhenFree();
 std::wstring ReadClipboardText(bool* hasText);
 bool PutTextOnClipboard(const std::wstring& text);

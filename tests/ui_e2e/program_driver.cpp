@@ -94,6 +94,22 @@ bool CopyAndWaitForClose(HWND resultWindow) {
     return WaitUntil([&] { return !IsWindow(resultWindow); }, 10000);
 }
 
+bool WaitForClipboardText(const std::wstring& expected) {
+    return WaitUntil(
+        [&] {
+            bool hasText = false;
+            return ReadClipboardText(&hasText) == expected;
+        },
+        10000);
+}
+
+ULONGLONG CopyAndWaitForClipboard(HWND resultWindow, const std::wstring& expected) {
+    const ULONGLONG clickedAt = GetTickCount64();
+    PostMessageW(GetDlgItem(resultWindow, kCopy), BM_CLICK, 0, 0);
+    if (!WaitUntil([&] { return !IsWindow(resultWindow); }, 10000)) return 0;
+    return WaitForClipboardText(expected) ? clickedAt : 0;
+}
+
 void ClickMiddleOf(HWND control, MouseButton button) {
     const RECT rect = WindowRect(control);
     const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
