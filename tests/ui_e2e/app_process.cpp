@@ -4,6 +4,7 @@
 #include "program_paths.h"
 #include "queue_sync.h"
 #include "wait_until.h"
+#include "window_classes.h"
 #include "window_reading.h"
 
 namespace {
@@ -59,7 +60,7 @@ AppProcess::~AppProcess() {
             PostMessageW(box, WM_COMMAND, IDOK, 0);
             if (!WaitUntil([&] { return !IsWindow(box); }, 2000)) break;
         }
-        HWND result = FindTopLevel(L"VORKAResultClass");
+        HWND result = FindTopLevel(kResultClass);
         if (result) PostMessageW(result, WM_CLOSE, 0, 0);
         if (mainWindow_ && IsWindow(mainWindow_)) PostMessageW(mainWindow_, WM_CLOSE, 0, 0);
         if (WaitForSingleObject(process_.hProcess, 15000) == WAIT_TIMEOUT) {
@@ -91,7 +92,7 @@ HWND AppProcess::WaitForTopLevel(const wchar_t* className, DWORD timeoutMs) cons
 
 HWND AppProcess::WaitForMainWindow(DWORD timeoutMs) {
     // Shown means start-up is over: the controls and menu exist.
-    mainWindow_ = WaitForTopLevel(L"VORKAMainClass", timeoutMs);
+    mainWindow_ = WaitForTopLevel(kMainClass, timeoutMs);
     return mainWindow_;
 }
 

@@ -11,10 +11,9 @@
 
 #include "app_process.h"
 #include "vectors/password_vectors.h"
+#include "window_classes.h"
 
 constexpr wchar_t kAppTitle[] = L"Tarnwell Password Generator";
-constexpr wchar_t kMainClass[] = L"VORKAMainClass";
-constexpr wchar_t kResultClass[] = L"VORKAResultClass";
 
 enum ControlId : int {
     kKeyword1 = 101,

@@ -1,13 +1,12 @@
 // Making the program fail to create its result window, for as long as the
 // object lives: a CBT hook on the program's thread refuses every window of
-// that class.
+// the result window's class (kResultClass).
 #pragma once
 
 #include <windows.h>
 
 #include "hook_dll.h"
-
-constexpr wchar_t kRefusedWindowClass[] = L"VORKAResultClass";
+#include "window_classes.h"
 
 class ResultWindowRefusal {
 public:

@@ -5,14 +5,14 @@
 
 #include "result_window_refusal.h"
 
-// Refuses the creation of every window of the class that the test names
+// Refuses the creation of every window of the result window's class
 // (ResultWindowRefusal).
 extern "C" __declspec(dllexport) LRESULT CALLBACK RefuseResultWindow(int code, WPARAM wParam,
                                                                       LPARAM lParam) {
     if (code == HCBT_CREATEWND) {
         wchar_t name[256] = {};
         GetClassNameW(reinterpret_cast<HWND>(wParam), name, 256);
-        if (std::wcscmp(name, kRefusedWindowClass) == 0) return 1;
+        if (std::wcscmp(name, kResultClass) == 0) return 1;
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
