@@ -3,11 +3,12 @@
 // that fail at Copy, copies made with the password edit's own keys, and
 // clipboard contents at the check that look like the password without being
 // it. The test plays the other application, setting up each case's
-// clipboard between the program's Copy and its check.
+// clipboard between the program's Copy and its check. The ways of copying
+// are in password_copy_ways.h, the clipboards at the check in
+// clipboard_at_check.h.
 #include <windows.h>
 
 #include <cctype>
-#include <cstring>
 #include <iterator>
 #include <memory>
 #include <string>
@@ -16,39 +17,17 @@
 #include <gtest/gtest.h>
 
 #include "app_process.h"
-#include "probe_hook.h"
+#include "clipboard_access.h"
+#include "clipboard_at_check.h"
+#include "clipboard_timer_watch.h"
+#include "password_copy_ways.h"
+#include "probe_report.h"
 #include "process_memory.h"
 #include "program_driver.h"
+#include "queue_sync.h"
+#include "wait_until.h"
 
 namespace {
-
-
-// How the password reaches the clipboard.
-enum class AtCopy {
-    kButton,                  // COPY TO CLIPBOARD
-    kCtrlC,                   // typed in the password edit
-    kCtrlInsert,
-    kContextMenu,             // the password edit's Select All, then Copy
-    // A first Copy, then a second generation whose Copy finds the clipboard
-    // held open by another application.
-    kSecondCopyWhileHeldOpen,
-    kButtonWithoutMemory,     // every GlobalAlloc fails at the first try
-    kButtonWithoutNoHistory,  // the exclusion formats are refused at the first try
-};
-
-// What the other application leaves on the clipboard for the check.
-enum class AtCheck {
-    kAsCopied,                  // the program's own block, untouched
-    kPassword,                  // the password again, put by the test
-    kOtherText,
-    kPasswordWhileHeldOpen,     // the password, with the clipboard held open
-                                // until the check has found it busy
-    kUnterminatedExactSize,     // the password, no zero, a block of 2n bytes
-    kUnterminatedWithOddByte,   // the password, no zero, a block of 2n + 1 bytes
-    kLongerText,                // a text that starts with the password
-    kPasswordInPrivateFormat,   // the password's bytes, in a format that is not text
-    kNothing,
-};
 
 struct ClipboardCase {
     const char* name;
@@ -83,106 +62,6 @@ const ClipboardCase kCases[] = {
      AtCheck::kAsCopied},
 };
 
-// The second generation of the held-open case, whose Copy fails.
-constexpr char kSecondVector[] = "lowercase-only";
-constexpr wchar_t kClipboardBusyText[] = L"The clipboard is in use by another program. Try again.";
-constexpr wchar_t kCopyFailedText[] = L"The password could not be put on the clipboard. Try again.";
-
-constexpr wchar_t kOtherText[] = L"copied by someone else";
-constexpr wchar_t kPrivateFormatName[] = L"Tarnwell e2e private format";
-
-// Empties the clipboard and, unless `bytes` is zero, puts one block of
-// exactly `bytes` bytes in `format`. Returns the block's GlobalSize, or 0.
-SIZE_T PutClipboardBlock(UINT format, const void* data, SIZE_T bytes) {
-    if (!OpenClipboardWhenFree()) return 0;
-    EmptyClipboard();
-    SIZE_T size = 0;
-    if (bytes > 0) {
-        HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes);
-        if (block) {
-            size = GlobalSize(block);
-            void* view = GlobalLock(block);
-            std::memset(view, 0x55, size);
-            std::memcpy(view, data, bytes);
-            GlobalUnlock(block);
-            if (!SetClipboardData(format, block)) {
-                GlobalFree(block);
-                size = 0;
-            }
-        }
-    }
-    CloseClipboard();
-    return size;
-}
-
-// The case's clipboard for the check; false if it could not be made.
-bool PutCaseContent(AtCheck atCheck, const std::wstring& password) {
-    const SIZE_T passwordBytes = password.size() * sizeof(wchar_t);
-    switch (atCheck) {
-        case AtCheck::kAsCopied:
-            return true;
-        case AtCheck::kOtherText:
-            return PutTextOnClipboard(kOtherText);
-        case AtCheck::kPassword:
-        case AtCheck::kPasswordWhileHeldOpen:
-            return PutTextOnClipboard(password);
-        case AtCheck::kUnterminatedExactSize:
-            return PutClipboardBlock(CF_UNICODETEXT, password.data(), passwordBytes) != 0;
-        case AtCheck::kUnterminatedWithOddByte:
-            return PutClipboardBlock(CF_UNICODETEXT, password.data(), passwordBytes + 1) != 0;
-        case AtCheck::kLongerText:
-            return PutTextOnClipboard(password + L" and more");
-        case AtCheck::kPasswordInPrivateFormat:
-            return PutClipboardBlock(RegisterClipboardFormatW(kPrivateFormatName),
-                                     password.c_str(), passwordBytes + sizeof(wchar_t)) != 0;
-        case AtCheck::kNothing:
-            PutClipboardBlock(0, nullptr, 0);
-            return CountClipboardFormats() == 0;
-    }
-    return false;
-}
-
-// Whether the check is to empty the clipboard, judged from the text block
-// as the program itself sees it: only the password, measured up to its
-// first zero or the end of the block, is cleared. Wine writes a zero over
-// the last whole unit of every CF_UNICODETEXT block it is given, so the
-// exact-size block reaches the program as the password less its last
-// character, and is another text there; Windows hands the block over as it
-// is, and the check clears it.
-bool ExpectCleared(AtCheck atCheck, const ProbeReport& seen, const std::wstring& password) {
-    switch (atCheck) {
-        case AtCheck::kUnterminatedExactSize:
-            return seen.at(L"text.length") == std::to_wstring(password.size());
-        case AtCheck::kUnterminatedWithOddByte:
-        case AtCheck::kAsCopied:
-        case AtCheck::kPassword:
-        case AtCheck::kPasswordWhileHeldOpen:
-            return true;
-        default:
-            return false;
-    }
-}
-
-// Whether an unterminated block reaches the program as the case needs it:
-// of the size put and, when one odd byte longer, still without a zero unit.
-// That is the system's doing, not the program's: GlobalAlloc may round a
-// size up (Windows documents that it may; Wine does not), and then the case
-// cannot be made.
-bool TheProgramSeesTheBlockAsPut(AtCheck atCheck, const ProbeReport& seen,
-                                 const std::wstring& password) {
-    const std::size_t bytes = password.size() * sizeof(wchar_t);
-    switch (atCheck) {
-        case AtCheck::kUnterminatedExactSize:
-            return seen.at(L"text.bytes") == std::to_wstring(bytes);
-        case AtCheck::kUnterminatedWithOddByte:
-            return seen.at(L"text.bytes") == std::to_wstring(bytes + 1) &&
-                   seen.at(L"text.length") == std::to_wstring(password.size()) &&
-                   seen.at(L"text.terminated") == L"no";
-        default:
-            return true;
-    }
-}
-
 struct Instance {
     const ClipboardCase* c;
     std::unique_ptr<AppProcess> app;
@@ -191,114 +70,6 @@ struct Instance {
     std::wstring password;
     ProbeReport seen;  // the clipboard as the program saw it before its check
 };
-
-// A failed Copy: one warning box with `text`, owned by the result window,
-// which stays open once the box is closed.
-void ExpectFailedCopy(const AppProcess& app, HWND result, HWND box, const wchar_t* text) {
-    ASSERT_NE(box, nullptr) << "no box for the failed Copy";
-    ExpectMessageBoxAndClose(box, result, text, L"warning");
-    SyncWithProgram(app.MainWindow());
-    EXPECT_TRUE(IsWindow(result)) << "the result window closed after a failed Copy";
-}
-
-// Copy with the edit's own keys: like COPY TO CLIPBOARD, it closes the window.
-void CopyWithKeys(const Instance& instance, WORD key) {
-    ASSERT_TRUE(ClickToFocus(*instance.app, GetDlgItem(instance.result, kResultEdit)))
-        << "the password edit never got the focus";
-    ASSERT_TRUE(PressKeys(*instance.app, {VK_CONTROL, key})) << "the keys were not taken";
-    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(instance.result); }, 10000))
-        << "the result window stayed open";
-}
-
-// The edit's context menu, opened with the right button and driven by the
-// items' access keys: Select All first, since Copy needs a selection.
-void CopyWithContextMenu(const Instance& instance) {
-    HWND edit = GetDlgItem(instance.result, kResultEdit);
-    ASSERT_TRUE(ClickToFocus(*instance.app, edit)) << "the password edit never got the focus";
-    auto menuOpen = [&] {
-        HWND menu = instance.app->FindTopLevel(L"#32768");
-        return menu && IsWindowVisible(menu);
-    };
-    for (WORD accessKey : {'A', 'C'}) {
-        ClickMiddleOf(edit, MouseButton::kRight);
-        ASSERT_TRUE(WaitUntil(menuOpen, 5000)) << "no context menu";
-        ASSERT_TRUE(PressKeys(*instance.app, {accessKey})) << "the key was not taken";
-        ASSERT_TRUE(WaitUntil([&] { return !menuOpen(); }, 5000)) << "the menu stayed open";
-    }
-    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(instance.result); }, 10000))
-        << "the result window stayed open";
-}
-
-// A first Copy succeeds; a second generation's Copy then meets a clipboard
-// held open by another application, and changes nothing: the guard keeps
-// guarding the first password.
-void CopyThenCopyAgainWhileHeldOpen(const Instance& instance) {
-    ASSERT_TRUE(CopyAndWaitForClose(instance.result));
-    SyncWithProgram(instance.main);
-    EnterVector(instance.main, VectorNamed(kSecondVector));
-    HWND second = GenerateAndWaitForResult(*instance.app, 60000);
-    ASSERT_NE(second, nullptr);
-    const DWORD sequence = GetClipboardSequenceNumber();
-    ClipboardHolder holder;
-    ASSERT_TRUE(holder.IsOpen());
-    PostMessageW(GetDlgItem(second, kCopy), BM_CLICK, 0, 0);
-    HWND box = instance.app->WaitForTopLevel(L"#32770", 10000);
-    holder.Release();
-    ExpectFailedCopy(*instance.app, second, box, kClipboardBusyText);
-    EXPECT_EQ(GetClipboardSequenceNumber(), sequence) << "Copy changed a busy clipboard";
-    PostMessageW(second, WM_CLOSE, 0, 0);
-    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(second); }, 10000));
-}
-
-// The first Copy fails inside the program, with another application's text
-// on the clipboard; the second, with the program's calls restored, succeeds.
-void CopyAfterAFailure(const Instance& instance, ProbeTopic failure) {
-    ASSERT_TRUE(PutTextOnClipboard(kOtherText));
-    const DWORD sequence = GetClipboardSequenceNumber();
-    ASSERT_EQ(ProbeWindow(instance.main, failure)[L"imports"], L"patched");
-    PostMessageW(GetDlgItem(instance.result, kCopy), BM_CLICK, 0, 0);
-    HWND box = instance.app->WaitForTopLevel(L"#32770", 10000);
-    ExpectFailedCopy(*instance.app, instance.result, box, kCopyFailedText);
-    bool hasText = false;
-    if (failure == ProbeTopic::kFailGlobalAlloc) {
-        // Nothing was touched before the memory was there.
-        EXPECT_EQ(GetClipboardSequenceNumber(), sequence) << "the user's clipboard was changed";
-        EXPECT_EQ(ReadClipboardText(&hasText), kOtherText);
-    } else {
-        // The password never stays without the formats that keep it out of
-        // the clipboard history.
-        EXPECT_EQ(CountClipboardFormats(), 0) << ReadClipboardText(&hasText).c_str();
-    }
-    ASSERT_EQ(ProbeWindow(instance.main, ProbeTopic::kRestoreImports)[L"imports"], L"restored");
-    ASSERT_TRUE(CopyAndWaitForClose(instance.result)) << "the second Copy failed too";
-}
-
-void CopyAsTheCaseSays(const Instance& instance) {
-    switch (instance.c->atCopy) {
-        case AtCopy::kButton:
-            ASSERT_TRUE(CopyAndWaitForClose(instance.result)) << "the result window stayed open";
-            break;
-        case AtCopy::kCtrlC:
-            CopyWithKeys(instance, 'C');
-            break;
-        case AtCopy::kCtrlInsert:
-            CopyWithKeys(instance, VK_INSERT);
-            break;
-        case AtCopy::kContextMenu:
-            CopyWithContextMenu(instance);
-            break;
-        case AtCopy::kSecondCopyWhileHeldOpen:
-            CopyThenCopyAgainWhileHeldOpen(instance);
-            break;
-        case AtCopy::kButtonWithoutMemory:
-            CopyAfterAFailure(instance, ProbeTopic::kFailGlobalAlloc);
-            break;
-        case AtCopy::kButtonWithoutNoHistory:
-            CopyAfterAFailure(instance, ProbeTopic::kFailNonTextClipboardData);
-            break;
-    }
-    SyncWithProgram(instance.main);
-}
 
 // Copies of a password in the program's memory: none of one that never
 // reached the clipboard; of one whose block the guard has cleared, none but
@@ -369,7 +140,7 @@ TEST_P(ClipboardFaults, CopyIsGuardedAndOnlyTheExactTextIsCleared) {
     ASSERT_NE(instance.main, nullptr) << "the program never showed its window, or is not watched";
     ASSERT_NE(instance.result, nullptr) << "no result window";
 
-    CopyAsTheCaseSays(instance);
+    CopyThePassword(c.atCopy, {instance.app.get(), instance.main, instance.result});
     if (HasFatalFailure()) return;
     ExpectGuardedTextOnClipboard(instance.password);
     EXPECT_TRUE(IsWindowEnabled(instance.main));

@@ -13,46 +13,24 @@
 // The test does not touch the clipboard while a program copies or checks,
 // but for the hold: holding it open at that moment would make the program
 // wait. It learns when a check has run, and how often it was retried, from
-// the timer watch of probe_hook.h.
+// the timer watch of clipboard_timer_watch.h.
 #include <windows.h>
 
-#include <algorithm>
-#include <cstring>
-#include <memory>
 #include <string>
-#include <vector>
 
 #include <gtest/gtest.h>
 
 #include "app_process.h"
-#include "probe_hook.h"
+#include "clipboard_access.h"
+#include "clipboard_timer_watch.h"
 #include "program_driver.h"
-#include "x_clipboard.h"
+#include "queue_sync.h"
+#include "wait_until.h"
+#include "window_reading.h"
 
 namespace {
 
 constexpr ULONGLONG kGuardDelayMs = 30000;
-
-std::wstring ClipboardText(bool* hasText) { return ReadClipboardText(hasText); }
-
-// Clicks COPY TO CLIPBOARD, waits for Copy to end (it closes the window),
-// then for the text to reach the clipboard, and returns the moment of the
-// click, which is when the program arms its timer.
-bool WaitForClipboardText(const std::wstring& expected) {
-    return WaitUntil(
-        [&] {
-            bool hasText = false;
-            return ClipboardText(&hasText) == expected;
-        },
-        10000);
-}
-
-ULONGLONG CopyAndWaitForClipboard(HWND resultWindow, const std::wstring& expected) {
-    const ULONGLONG clickedAt = GetTickCount64();
-    PostMessageW(GetDlgItem(resultWindow, kCopy), BM_CLICK, 0, 0);
-    if (!WaitUntil([&] { return !IsWindow(resultWindow); }, 10000)) return 0;
-    return WaitForClipboardText(expected) ? clickedAt : 0;
-}
 
 // Waits for the program's clipboard check and for its end; returns when the
 // check's timer message was seen, or 0.
@@ -144,12 +122,12 @@ TEST(ClipboardGuard, EmptiesOnlyItsOwnTextThirtySecondsAfterTheLastCopy) {
     const ULONGLONG checkedK = WaitForCheck(watch, mainK);
     ASSERT_NE(checkedK, 0u) << "K's check never came";
     EXPECT_GE(checkedK - tk, kGuardDelayMs - 500);
-    EXPECT_EQ(ClipboardText(&hasText), lastPassword) << "K's check removed someone else's text";
+    EXPECT_EQ(ReadClipboardText(&hasText), lastPassword) << "K's check removed someone else's text";
 
     const ULONGLONG checkedA = WaitForCheck(watch, mainA);
     ASSERT_NE(checkedA, 0u) << "A's check never came";
     EXPECT_GE(checkedA - t0, kGuardDelayMs - 500);
-    EXPECT_EQ(ClipboardText(&hasText), lastPassword) << "A's check removed someone else's text";
+    EXPECT_EQ(ReadClipboardText(&hasText), lastPassword) << "A's check removed someone else's text";
 
     // B's check meets a clipboard that another program holds from 2 s before
     // it until 14 s after: past the ten seconds of quick retries.
@@ -170,7 +148,7 @@ TEST(ClipboardGuard, EmptiesOnlyItsOwnTextThirtySecondsAfterTheLastCopy) {
     const ULONGLONG emptiedAt = GetTickCount64();
     SyncWithProgram(mainB);
     const LONG retriesWhenEmptied = watch.RetryMessages(mainB);
-    ClipboardText(&hasText);
+    ReadClipboardText(&hasText);
     EXPECT_FALSE(hasText) << "the clipboard still holds the password";
     // Emptied as a whole: the formats that came with the text are gone too.
     EXPECT_EQ(CountClipboardFormats(), 0);
@@ -191,175 +169,6 @@ TEST(ClipboardGuard, EmptiesOnlyItsOwnTextThirtySecondsAfterTheLastCopy) {
     SleepUntil(emptiedAt + kSlowRetryIntervalMs + 500);
     SyncWithProgram(mainB);
     EXPECT_EQ(watch.RetryMessages(mainB), retriesWhenEmptied) << "the retries went on";
-}
-
-// Copy puts the text first, as before, and with it the registered formats
-// that ask Windows to keep the content out of its clipboard history and
-// cloud clipboard, each a DWORD 0, and the hint that Linux clipboard
-// managers honour, the six bytes "secret" with no terminating zero.
-TEST(ClipboardGuard, CopyKeepsThePasswordOutOfClipboardHistoriesAndCloudSync) {
-    AppProcess app;
-    HWND main = app.WaitForMainWindow();
-    ASSERT_NE(main, nullptr);
-    const std::wstring password = VectorPassword(VectorNamed("default"));
-    EnterVector(main, VectorNamed("default"));
-    HWND result = GenerateAndWaitForResult(app);
-    ASSERT_NE(result, nullptr);
-    ASSERT_TRUE(CopyAndWaitForClose(result));
-    SyncWithProgram(main);
-
-    ASSERT_TRUE(OpenClipboardWhenFree());
-    std::vector<UINT> formats;
-    for (UINT format = EnumClipboardFormats(0); format != 0; format = EnumClipboardFormats(format)) {
-        formats.push_back(format);
-    }
-    ASSERT_FALSE(formats.empty());
-    EXPECT_EQ(formats[0], static_cast<UINT>(CF_UNICODETEXT)) << "the text is no longer first";
-    HANDLE text = GetClipboardData(CF_UNICODETEXT);
-    ASSERT_NE(text, nullptr);
-    // GlobalSize may count more than the program asked for: Windows documents
-    // that it rounds up (Wine does not), so only the least is ours to check.
-    ASSERT_GE(GlobalSize(text), (password.size() + 1) * sizeof(wchar_t));
-    if (const auto* units = static_cast<const wchar_t*>(GlobalLock(text))) {
-        EXPECT_EQ(std::wstring(units, password.size() + 1), password + L'\0');
-        GlobalUnlock(text);
-    }
-    const std::string zero(sizeof(DWORD), '\0');
-    const struct {
-        const wchar_t* name;
-        std::string bytes;
-    } marks[] = {
-        {L"ExcludeClipboardContentFromMonitorProcessing", zero},
-        {L"CanIncludeInClipboardHistory", zero},
-        {L"CanUploadToCloudClipboard", zero},
-        {L"x-kde-passwordManagerHint", "secret"},
-    };
-    for (const auto& mark : marks) {
-        SCOPED_TRACE(testing::Message() << mark.name);
-        HANDLE block = GetClipboardData(RegisterClipboardFormatW(mark.name));
-        ASSERT_NE(block, nullptr) << "the format is missing";
-        ASSERT_GE(GlobalSize(block), mark.bytes.size());
-        if (const void* data = GlobalLock(block)) {
-            EXPECT_EQ(std::string(static_cast<const char*>(data), mark.bytes.size()), mark.bytes);
-            GlobalUnlock(block);
-        }
-    }
-    CloseClipboard();
-
-    // The same seen from X, as a Linux clipboard manager sees it, once X has
-    // the text: Wine hands the clipboard to X a moment after each change.
-    const std::string passwordUtf8 = WideToUtf8(password);
-    EXPECT_TRUE(WaitUntil([&] { return ReadXClipboardTarget("UTF8_STRING").data == passwordUtf8; },
-                          10000))
-        << "X never got the password (is xclip installed? scripts/install-deps.sh)";
-    const std::vector<std::string> targets = XClipboardTargets();
-    EXPECT_NE(std::find(targets.begin(), targets.end(), "x-kde-passwordManagerHint"),
-              targets.end())
-        << "TARGETS: " << testing::PrintToString(targets);
-    const XClipboardRead hint = ReadXClipboardTarget("x-kde-passwordManagerHint");
-    EXPECT_TRUE(hint.ran);
-    EXPECT_EQ(hint.exitCode, 0);
-    EXPECT_EQ(hint.data, "secret") << "exactly six bytes, no terminating zero";
-    // Leave no password behind for the tests that follow.
-    PutTextOnClipboard(L"after the history formats test");
-}
-
-// Quitting while the guard is armed runs its check at once. Under Wine a
-// program's own clipboard data goes with its process, so the test first takes
-// the clipboard over with the same text: after that, only the program's
-// check can remove it. Someone else's text survives the same quit. A
-// clipboard that another program holds all the while is tried for three
-// seconds, and then the program ends all the same, leaving the password: the
-// one case the guard cannot cover.
-enum class Quit { kFileExit, kCloseBox, kEndSession };
-
-struct QuitCase {
-    const char* name;
-    const char* vector;
-    Quit quit;
-    bool samePassword;  // else someone else's text is on the clipboard
-    bool heldBusy;      // another program holds the clipboard across the quit
-};
-
-const QuitCase kQuitCases[] = {
-    {"File > Exit", "default", Quit::kFileExit, true, false},
-    {"the close box", "swapped", Quit::kCloseBox, true, false},
-    {"Windows ends the session", "boundary-moved", Quit::kEndSession, true, false},
-    {"File > Exit, someone else's text", "spaces-kept", Quit::kFileExit, false, false},
-    {"File > Exit, clipboard held by another program", "shortest", Quit::kFileExit, true, true},
-};
-constexpr ULONGLONG kExitTryMs = 3000;
-
-// Ends the program as the case says; Windows ends a process soon after
-// WM_ENDSESSION without destroying its windows, so the clipboard is judged
-// before the test closes it.
-void QuitAsTheCaseSays(AppProcess& app, Quit quit) {
-    HWND main = app.MainWindow();
-    DWORD_PTR answer = 0;
-    switch (quit) {
-        case Quit::kFileExit:
-            PostMessageW(main, WM_COMMAND, MAKEWPARAM(kMenuExit, 0), 0);
-            break;
-        case Quit::kCloseBox:
-            PostMessageW(main, WM_SYSCOMMAND, SC_CLOSE, 0);
-            break;
-        case Quit::kEndSession:
-            SendMessageTimeoutW(main, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_NORMAL, 5000,
-                                &answer);
-            EXPECT_NE(answer, 0u) << "the program refused to let the session end";
-            SendMessageTimeoutW(main, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_NORMAL, 5000,
-                                &answer);
-            return;
-    }
-    DWORD exitCode = 99;
-    EXPECT_TRUE(app.WaitForExit(10000, &exitCode));
-    EXPECT_EQ(exitCode, 0u);
-}
-
-TEST(ClipboardGuard, QuittingWithTheGuardArmedClearsOnlyItsOwnText) {
-    std::vector<std::unique_ptr<AppProcess>> apps;
-    for (const QuitCase& c : kQuitCases) {
-        apps.push_back(std::make_unique<AppProcess>());
-        HWND main = apps.back()->WaitForMainWindow();
-        ASSERT_NE(main, nullptr) << c.name;
-        EnterVector(main, VectorNamed(c.vector));
-        PostMessageW(GetDlgItem(main, kGenerate), BM_CLICK, 0, 0);
-    }
-    for (std::size_t i = 0; i < apps.size(); ++i) {
-        const QuitCase& c = kQuitCases[i];
-        SCOPED_TRACE(c.name);
-        AppProcess& app = *apps[i];
-        HWND result = app.WaitForTopLevel(kResultClass, 60000);
-        ASSERT_NE(result, nullptr);
-        const std::wstring password = VectorPassword(VectorNamed(c.vector));
-        ASSERT_NE(CopyAndWaitForClipboard(result, password), 0u);
-        SyncWithProgram(app.MainWindow());
-        const std::wstring otherText = L"copied by someone else";
-        ASSERT_TRUE(PutTextOnClipboard(c.samePassword ? password : otherText));
-
-        std::unique_ptr<ClipboardHolder> holder(c.heldBusy ? new ClipboardHolder : nullptr);
-        if (holder) {
-            ASSERT_TRUE(holder->IsOpen());
-        }
-        const ULONGLONG quitAt = GetTickCount64();
-        QuitAsTheCaseSays(app, c.quit);
-        const ULONGLONG quitTook = GetTickCount64() - quitAt;
-        bool hasText = false;
-        if (holder) {
-            EXPECT_GE(quitTook, kExitTryMs - 500) << "the program did not wait for the clipboard";
-            EXPECT_LE(quitTook, kExitTryMs + 5000) << "the program did not end in time";
-            holder->Release();
-            EXPECT_EQ(ClipboardText(&hasText), password);
-            continue;
-        }
-        const std::wstring left = ClipboardText(&hasText);
-        if (c.samePassword) {
-            EXPECT_FALSE(hasText) << "the password is still on the clipboard";
-            EXPECT_EQ(CountClipboardFormats(), 0);
-        } else {
-            EXPECT_EQ(left, otherText) << "someone else's text was removed";
-        }
-    }
 }
 
 }  // namespace

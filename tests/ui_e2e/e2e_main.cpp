@@ -8,8 +8,10 @@
 
 #include <gtest/gtest.h>
 
-#include "app_process.h"
 #include "fault_injection.h"
+#include "program_paths.h"
+#include "screenshot.h"
+#include "utf8_conversion.h"
 
 namespace {
 

@@ -1,21 +1,10 @@
 #include "edit_limit_watch.h"
 
-#include <cstring>
-
-EditLimitWatch::EditLimitWatch() {
-    mapping_ = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
-                                  sizeof(EditLimitLog), kEditLimitLogName);
-    if (mapping_) {
-        log_ = static_cast<EditLimitLog*>(
-            MapViewOfFile(mapping_, FILE_MAP_ALL_ACCESS, 0, 0, sizeof(EditLimitLog)));
-    }
-    if (log_) std::memset(log_, 0, sizeof(EditLimitLog));
-}
+EditLimitWatch::EditLimitWatch()
+    : table_(kEditLimitLogName, sizeof(EditLimitLog)), log_(table_.As<EditLimitLog>()) {}
 
 EditLimitWatch::~EditLimitWatch() {
     if (hook_) UnhookWindowsHookEx(hook_);
-    if (log_) UnmapViewOfFile(log_);
-    if (mapping_) CloseHandle(mapping_);
 }
 
 bool EditLimitWatch::Watch(DWORD threadId) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "hook_dll.h"
+#include "shared_memory.h"
 
 constexpr wchar_t kEditLimitLogName[] = L"TarnwellE2eEditLimitLog";
 constexpr LONG kEditLimitLogSlots = 64;
@@ -42,7 +43,7 @@ public:
 
 private:
     HookDll dll_;
-    HANDLE mapping_ = nullptr;
-    EditLimitLog* log_ = nullptr;
+    SharedMemory table_;
+    EditLimitLog* log_;
     HHOOK hook_ = nullptr;
 };

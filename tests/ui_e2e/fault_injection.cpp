@@ -4,8 +4,9 @@
 
 #include <cwchar>
 
-#include "app_process.h"
 #include "platform/system_library.h"
+#include "program_paths.h"
+#include "utf8_conversion.h"
 
 namespace {
 

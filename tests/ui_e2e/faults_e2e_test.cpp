@@ -10,10 +10,14 @@
 #include <gtest/gtest.h>
 
 #include "app_process.h"
+#include "clipboard_access.h"
 #include "console_process.h"
 #include "fault_injection.h"
-#include "probe_hook.h"
+#include "probe_report.h"
 #include "program_driver.h"
+#include "queue_sync.h"
+#include "wait_until.h"
+#include "window_reading.h"
 
 namespace {
 

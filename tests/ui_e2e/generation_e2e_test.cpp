@@ -6,8 +6,13 @@
 #include <gtest/gtest.h>
 
 #include "app_process.h"
-#include "probe_hook.h"
+#include "clipboard_access.h"
+#include "probe_report.h"
 #include "program_driver.h"
+#include "queue_sync.h"
+#include "screenshot.h"
+#include "wait_until.h"
+#include "window_reading.h"
 
 namespace {
 

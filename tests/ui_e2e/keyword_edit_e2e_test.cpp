@@ -8,9 +8,12 @@
 
 #include <gtest/gtest.h>
 
-#include "app_process.h"
-#include "probe_hook.h"
+#include "clipboard_access.h"
+#include "clipboard_timer_watch.h"
 #include "program_driver.h"
+#include "queue_sync.h"
+#include "wait_until.h"
+#include "window_reading.h"
 
 namespace {
 

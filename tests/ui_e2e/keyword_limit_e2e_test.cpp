@@ -9,9 +9,12 @@
 #include <gtest/gtest.h>
 
 #include "app_process.h"
+#include "clipboard_access.h"
 #include "edit_limit_watch.h"
-#include "probe_hook.h"
+#include "probe_report.h"
 #include "program_driver.h"
+#include "queue_sync.h"
+#include "window_reading.h"
 
 namespace {
 

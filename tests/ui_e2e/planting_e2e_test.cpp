@@ -19,6 +19,10 @@
 #include "console_process.h"
 #include "fault_injection.h"
 #include "program_driver.h"
+#include "program_paths.h"
+#include "utf8_conversion.h"
+#include "wait_until.h"
+#include "window_reading.h"
 
 namespace {
 

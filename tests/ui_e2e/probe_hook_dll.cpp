@@ -1,11 +1,12 @@
 // The hook DLL's side of the probe: runs in the program's thread.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
 
-#include "probe_hook.h"
+#include "probe_report.h"
 
 namespace {
 
@@ -221,88 +222,6 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK ProbeCallWndProc(int code, WPA
             ReportIcon(call->hwnd, report);
         }
         WriteReport(report);
-    }
-    return CallNextHookEx(nullptr, code, wParam, lParam);
-}
-
-// Counts the clipboard timer and retry timer messages that this process's
-// thread takes from its queue (ClipboardTimerWatch).
-extern "C" __declspec(dllexport) LRESULT CALLBACK WatchClipboardTimer(int code, WPARAM wParam,
-                                                                       LPARAM lParam) {
-    const auto* message = reinterpret_cast<const MSG*>(lParam);
-    LONG TimerLogSlot::*counter = nullptr;
-    if (code == HC_ACTION && wParam == PM_REMOVE && message->message == WM_TIMER) {
-        if (message->wParam == kClipboardTimerId) counter = &TimerLogSlot::timerMessages;
-        if (message->wParam == kClipboardRetryTimerId) counter = &TimerLogSlot::retryMessages;
-    }
-    if (counter) {
-        if (HANDLE mapping = OpenFileMappingW(FILE_MAP_WRITE, FALSE, kTimerLogName)) {
-            const DWORD bytes = sizeof(TimerLogSlot) * kTimerLogSlots;
-            if (auto* slots = static_cast<TimerLogSlot*>(
-                    MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, bytes))) {
-                for (int i = 0; i < kTimerLogSlots; ++i) {
-                    if (slots[i].processId == GetCurrentProcessId()) {
-                        InterlockedIncrement(&(slots[i].*counter));
-                    }
-                }
-                UnmapViewOfFile(slots);
-            }
-            CloseHandle(mapping);
-        }
-    }
-    return CallNextHookEx(nullptr, code, wParam, lParam);
-}
-
-// Counts the markers and releases that this thread takes from its queue
-// (WaitForPostedMessages, ReleasesTaken).
-extern "C" __declspec(dllexport) LRESULT CALLBACK WatchQueue(int code, WPARAM wParam,
-                                                              LPARAM lParam) {
-    static const UINT marker = RegisterWindowMessageW(kSyncMarkerName);
-    const auto* message = reinterpret_cast<const MSG*>(lParam);
-    LONG QueueLogSlot::*counter = nullptr;
-    if (code == HC_ACTION && wParam == PM_REMOVE) {
-        if (message->message == marker) counter = &QueueLogSlot::markers;
-        switch (message->message) {
-            case WM_KEYUP:
-            case WM_SYSKEYUP:
-            case WM_LBUTTONUP:
-            case WM_RBUTTONUP:
-            case WM_NCLBUTTONUP:
-            case WM_NCRBUTTONUP:
-                counter = &QueueLogSlot::releases;
-                break;
-            default:
-                break;
-        }
-    }
-    if (counter) {
-        // Kept mapped for the life of the process: markers come often.
-        static QueueLogSlot* slots = [] {
-            HANDLE mapping = OpenFileMappingW(FILE_MAP_WRITE, FALSE, kQueueLogName);
-            return mapping ? static_cast<QueueLogSlot*>(MapViewOfFile(
-                                 mapping, FILE_MAP_WRITE, 0, 0,
-                                 sizeof(QueueLogSlot) * kQueueLogSlots))
-                           : nullptr;
-        }();
-        const DWORD processId = GetCurrentProcessId();
-        const DWORD threadId = GetCurrentThreadId();
-        for (int i = 0; slots && i < kQueueLogSlots; ++i) {
-            if (slots[i].threadId == threadId && slots[i].processId == processId) {
-                InterlockedIncrement(&(slots[i].*counter));
-            }
-        }
-    }
-    return CallNextHookEx(nullptr, code, wParam, lParam);
-}
-
-// Refuses the creation of every window of the class that the test names
-// (ResultWindowRefusal).
-extern "C" __declspec(dllexport) LRESULT CALLBACK RefuseResultWindow(int code, WPARAM wParam,
-                                                                      LPARAM lParam) {
-    if (code == HCBT_CREATEWND) {
-        wchar_t name[256] = {};
-        GetClassNameW(reinterpret_cast<HWND>(wParam), name, 256);
-        if (std::wcscmp(name, kRefusedWindowClass) == 0) return 1;
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "app_process.h"
+#include "utf8_conversion.h"
 #include "vectors/password_vectors.h"
 
 namespace {

@@ -7,7 +7,12 @@
 
 #include <gtest/gtest.h>
 
-#include "probe_hook.h"
+#include "clipboard_access.h"
+#include "probe_report.h"
+#include "queue_sync.h"
+#include "utf8_conversion.h"
+#include "wait_until.h"
+#include "window_reading.h"
 
 void SetControlText(HWND control, const std::wstring& text) {
     SendMessageW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
@@ -87,6 +92,22 @@ HWND GenerateAndWaitForResult(AppProcess& app, DWORD timeoutMs) {
 bool CopyAndWaitForClose(HWND resultWindow) {
     PostMessageW(GetDlgItem(resultWindow, kCopy), BM_CLICK, 0, 0);
     return WaitUntil([&] { return !IsWindow(resultWindow); }, 10000);
+}
+
+bool WaitForClipboardText(const std::wstring& expected) {
+    return WaitUntil(
+        [&] {
+            bool hasText = false;
+            return ReadClipboardText(&hasText) == expected;
+        },
+        10000);
+}
+
+ULONGLONG CopyAndWaitForClipboard(HWND resultWindow, const std::wstring& expected) {
+    const ULONGLONG clickedAt = GetTickCount64();
+    PostMessageW(GetDlgItem(resultWindow, kCopy), BM_CLICK, 0, 0);
+    if (!WaitUntil([&] { return !IsWindow(resultWindow); }, 10000)) return 0;
+    return WaitForClipboardText(expected) ? clickedAt : 0;
 }
 
 void ClickMiddleOf(HWND control, MouseButton button) {

@@ -11,10 +11,9 @@
 
 #include "app_process.h"
 #include "vectors/password_vectors.h"
+#include "window_classes.h"
 
 constexpr wchar_t kAppTitle[] = L"Tarnwell Password Generator";
-constexpr wchar_t kMainClass[] = L"VORKAMainClass";
-constexpr wchar_t kResultClass[] = L"VORKAResultClass";
 
 enum ControlId : int {
     kKeyword1 = 101,
@@ -57,6 +56,12 @@ std::wstring VectorPassword(const PasswordVector& vector);
 HWND GenerateAndWaitForResult(AppProcess& app, DWORD timeoutMs = 180000);
 // Clicks COPY TO CLIPBOARD and waits for the result window to close.
 bool CopyAndWaitForClose(HWND resultWindow);
+// Waits up to 10 s for `expected` to be the clipboard's text.
+bool WaitForClipboardText(const std::wstring& expected);
+// Clicks COPY TO CLIPBOARD, waits for Copy to end (it closes the window),
+// then for the text to reach the clipboard, and returns the moment of the
+// click, which is when the program arms its timer; 0 if either never came.
+ULONGLONG CopyAndWaitForClipboard(HWND resultWindow, const std::wstring& expected);
 // A real mouse click in the middle of the control.
 enum class MouseButton { kLeft, kRight };
 void ClickMiddleOf(HWND control, MouseButton button);

@@ -5,7 +5,13 @@
 #include <cstdio>
 #include <string>
 
-#include "app_process.h"
+#include "screenshot.h"
+
+#include "program_paths.h"
+#include "queue_sync.h"
+#include "utf8_conversion.h"
+#include "wait_until.h"
+#include "window_reading.h"
 
 std::string g_screenshotDirectory;
 

@@ -16,9 +16,11 @@
 #include <gtest/gtest.h>
 
 #include "app_process.h"
-#include "probe_hook.h"
 #include "process_memory.h"
 #include "program_driver.h"
+#include "queue_sync.h"
+#include "result_window_refusal.h"
+#include "wait_until.h"
 
 namespace {
 

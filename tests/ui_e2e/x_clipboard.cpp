@@ -7,7 +7,8 @@
 
 #include <cstdlib>
 
-#include "app_process.h"
+#include "utf8_conversion.h"
+#include "wait_until.h"
 
 namespace {
 
