@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include "platform/system_library.h"
+
 class HookDll {
 public:
     HookDll() : module_(LoadLibraryW(L"ui_probe_hook.dll")) {}
@@ -19,10 +21,7 @@ public:
     // could not be had.
     HHOOK SetHook(int type, const char* name, DWORD threadId) const {
         if (!module_) return nullptr;
-        // Through void(*)(), the generic function pointer type, as
-        // GetProcAddress intends.
-        auto procedure = reinterpret_cast<HOOKPROC>(
-            reinterpret_cast<void (*)()>(GetProcAddress(module_, name)));
+        auto procedure = FindFunction<HOOKPROC>(module_, name);
         return procedure ? SetWindowsHookExW(type, procedure, module_, threadId) : nullptr;
     }
 
