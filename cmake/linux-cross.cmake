@@ -31,3 +31,10 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 set(ENV{PKG_CONFIG_SYSROOT_DIR} ${CMAKE_SYSROOT})
 set(ENV{PKG_CONFIG_LIBDIR}
     "${CMAKE_SYSROOT}/usr/lib/${TARNWELL_CROSS_TRIPLET}/pkgconfig:${CMAKE_SYSROOT}/usr/share/pkgconfig")
+
+# The program finds its libraries where the target system keeps them (under
+# qemu-user, in the sysroot), so it needs no RUNPATH. CMake would add one
+# pointing into the sysroot wherever it misreads the compiler's library
+# folders (in a path with a space), and its length would stay in the
+# program after install removed it: a release built elsewhere would differ.
+set(CMAKE_SKIP_RPATH ON)
