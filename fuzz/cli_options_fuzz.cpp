@@ -1,9 +1,12 @@
 // The command-line option parser over arbitrary argument lists (the input
 // read as UTF-16LE units, as wmain receives them, and split at zero units,
 // which no real argument can hold). Whatever it accepts is a setting the
-// generator can run with, and the accepted settings, written back as
-// options, parse to the same settings. Its messages are one printable line
-// of UTF-8, whatever was typed.
+// generator can run with, and a KEYWORD2 that is one of the arguments as it
+// was given; the accepted settings, written back as options in their long
+// or their short spellings, parse to the same settings, and a second
+// positional argument after them is refused without being repeated. Its
+// messages are one printable line of UTF-8, whatever was typed, and carry
+// no program name (the program adds it).
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -56,8 +59,15 @@ bool IsAsciiPunctuation(unsigned char c) {
            (c >= 123 && c <= 126);
 }
 
-std::vector<std::u16string> WriteBack(const CliOptions& options) {
-    std::vector<std::u16string> arguments = {Ascii("--length=" + std::to_string(options.length))};
+// Long spellings, or the short ones where there are any.
+std::vector<std::u16string> WriteBack(const CliOptions& options, bool shortForms) {
+    std::vector<std::u16string> arguments;
+    if (shortForms) {
+        arguments.push_back(Ascii("-l" + std::to_string(options.length)));
+    } else {
+        arguments.push_back(u"--length");
+        arguments.push_back(Ascii(std::to_string(options.length)));
+    }
     if (!options.numbers) arguments.push_back(u"--no-numbers");
     if (!options.uppercase) arguments.push_back(u"--no-uppercase");
     if (!options.lowercase) arguments.push_back(u"--no-lowercase");
@@ -67,28 +77,39 @@ std::vector<std::u16string> WriteBack(const CliOptions& options) {
         arguments.push_back(u"--symbols");
         arguments.push_back(Ascii(options.symbols));
     }
-    if (options.showHelp) arguments.push_back(u"--help");
-    if (options.showVersion) arguments.push_back(u"--version");
+    if (options.quiet) arguments.push_back(shortForms ? u"-q" : u"--quiet");
+    if (options.confirm) arguments.push_back(u"--confirm");
+    if (options.showHelp) arguments.push_back(shortForms ? u"-h" : u"--help");
+    if (options.showVersion) arguments.push_back(shortForms ? u"-V" : u"--version");
+    // After "--", so that any KEYWORD2, even "-q" or "--", is taken as such.
+    arguments.push_back(u"--");
+    if (options.keyword2Given) arguments.push_back(options.keyword2);
     return arguments;
 }
 
 bool SameOptions(const CliOptions& a, const CliOptions& b) {
     return a.length == b.length && a.numbers == b.numbers && a.uppercase == b.uppercase &&
-           a.lowercase == b.lowercase && a.symbols == b.symbols && a.showHelp == b.showHelp &&
-           a.showVersion == b.showVersion;
+           a.lowercase == b.lowercase && a.symbols == b.symbols && a.quiet == b.quiet &&
+           a.confirm == b.confirm && a.showHelp == b.showHelp && a.showVersion == b.showVersion &&
+           a.keyword2Given == b.keyword2Given && a.keyword2 == b.keyword2;
 }
+
+bool StartsWith(const std::string& text, const char* prefix) { return text.rfind(prefix, 0) == 0; }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const CliParseResult parsed = ParseCliOptions(SplitArguments(data, size));
+    const std::vector<std::u16string> arguments = SplitArguments(data, size);
+    const CliParseResult parsed = ParseCliOptions(arguments);
     if (!parsed.ok) {
         FUZZ_CHECK(!parsed.error.empty());
         FUZZ_CHECK(IsPrintableLine(parsed.error));
+        FUZZ_CHECK(!StartsWith(parsed.error, "tarnwell-cli"));
         return 0;
     }
     FUZZ_CHECK(parsed.error.empty());
     FUZZ_CHECK(IsPrintableLine(parsed.notice));
+    FUZZ_CHECK(!StartsWith(parsed.notice, "tarnwell-cli"));
     const CliOptions& options = parsed.options;
     FUZZ_CHECK(options.length >= 5 && options.length <= 128);
     FUZZ_CHECK(options.uppercase || options.lowercase);
@@ -98,8 +119,39 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(options.symbols.find(options.symbols[k], k + 1) == std::string::npos);
     }
 
-    const CliParseResult again = ParseCliOptions(WriteBack(options));
-    FUZZ_CHECK(again.ok);
-    FUZZ_CHECK(SameOptions(again.options, options));
+
+    // KEYWORD2 is one of the arguments exactly as given; one that looks like
+    // an option can only have come after "--".
+    bool hasDoubleDash = false, keyword2AmongArguments = false;
+    for (const std::u16string& argument : arguments) {
+        hasDoubleDash = hasDoubleDash || argument == u"--";
+        keyword2AmongArguments = keyword2AmongArguments || argument == options.keyword2;
+    }
+    if (options.keyword2Given) {
+        FUZZ_CHECK(keyword2AmongArguments);
+        if (!options.keyword2.empty() && options.keyword2[0] == u'-') FUZZ_CHECK(hasDoubleDash);
+    } else {
+        FUZZ_CHECK(options.keyword2.empty());
+    }
+
+    for (bool shortForms : {false, true}) {
+        std::vector<std::u16string> written = WriteBack(options, shortForms);
+        const CliParseResult again = ParseCliOptions(written);
+        FUZZ_CHECK(again.ok);
+        FUZZ_CHECK(SameOptions(again.options, options));
+        // A second positional argument is refused, and not repeated back:
+        // it may be keyword 1 typed in the wrong place.
+        if (!options.keyword2Given) {
+            // After "--", text that looks like an option is KEYWORD2.
+            written.push_back(u"-q");
+            const CliParseResult dashed = ParseCliOptions(written);
+            FUZZ_CHECK(dashed.ok && dashed.options.keyword2Given);
+            FUZZ_CHECK(dashed.options.keyword2 == u"-q" && dashed.options.quiet == options.quiet);
+        }
+        written.push_back(u"second\u00a7argument");
+        const CliParseResult twice = ParseCliOptions(written);
+        FUZZ_CHECK(!twice.ok);
+        FUZZ_CHECK(twice.error.find("second") == std::string::npos);
+    }
     return 0;
 }

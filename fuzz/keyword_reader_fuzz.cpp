@@ -1,13 +1,14 @@
 // The command-line program's keyword reader over arbitrary piped input, read
 // in chunks of a size the fuzzer picks and ending either cleanly or with a
 // read error. The outcome must match what the input's lines say, whatever
-// the chunking: keyword 1 is the first line, keyword 2 the second, only "\n"
-// or "\r\n" removed and one byte-order mark at the very start; both must be
-// present, valid UTF-8, free of U+0000 and at most 30000 UTF-16 units long.
+// the chunking: keyword 1 is the first line, keyword 2 the second (unless it
+// came as an argument), only "\n" or "\r\n" removed and one byte-order mark
+// at the very start; only empty lines may follow; both must be present, valid
+// UTF-8, free of U+0000 and at most 30000 UTF-16 units long.
 //
 // Input layout: byte 0 picks the chunk size (0 means whole reads), bit 0 of
-// byte 1 makes the source fail at the end instead of reporting it; the rest
-// is the piped input.
+// byte 1 makes the source fail at the end instead of reporting it, bit 1
+// gives keyword 2 as an argument; the rest is the piped input.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -93,6 +94,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     PipedInput input;
     input.chunk = data[0];
     input.failAtEnd = (data[1] & 1) != 0;
+    const PipedKeywords piped = (data[1] & 2) != 0 ? PipedKeywords::Keyword1Only : PipedKeywords::Both;
     input.data = data + 2;
     input.size = size - 2;
 
@@ -102,13 +104,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     bool expectedOk = true;
     std::string expectedError;
+    const char readError[] = "Could not read the keywords from standard input.";
     Bytes expectedKeywords[2];
+    if (piped == PipedKeywords::Keyword1Only) expectedKeywords[1] = {'s', 'i', 't', 'e'};
     std::size_t position = 0;
-    for (Bytes& keyword : expectedKeywords) {
-        if (ExpectLine(input, position, keyword) == Expected::ReadError) {
+    for (int k = 0; k < (piped == PipedKeywords::Both ? 2 : 1); ++k) {
+        if (ExpectLine(input, position, expectedKeywords[k]) == Expected::ReadError) {
             expectedOk = false;
-            expectedError = "Could not read the keywords from standard input.";
+            expectedError = readError;
             break;
+        }
+    }
+    bool expectMoreLines = false;
+    for (Bytes rest; expectedOk;) {
+        const Expected line = ExpectLine(input, position, rest);
+        if (line == Expected::Missing) break;
+        if (line == Expected::ReadError) {
+            expectedOk = false;
+            expectedError = readError;
+        } else if (!rest.empty()) {
+            expectedOk = false;
+            expectMoreLines = true;
         }
     }
     const Bytes mark = {0xEF, 0xBB, 0xBF};
@@ -128,8 +144,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     reader.source = ReadPiped;
     reader.context = &input;
     KeywordPair keywords;
+    if (piped == PipedKeywords::Keyword1Only) keywords.keyword2 = expectedKeywords[1];
     std::string error;
-    const bool ok = ReadKeywordsFromLines(reader, keywords, error);
+    const bool ok = ReadKeywordsFromLines(reader, piped, keywords, error);
 
     FUZZ_CHECK(ok == expectedOk);
     if (ok) {
@@ -139,6 +156,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } else {
         FUZZ_CHECK(!error.empty() && error.find('\n') == std::string::npos);
         if (!expectedError.empty()) FUZZ_CHECK(error == expectedError);
+        FUZZ_CHECK(expectMoreLines ==
+                   (error.rfind("the input has more lines than keywords; ", 0) == 0));
     }
     return 0;
 }

@@ -18,9 +18,12 @@ packages=(
   googletest libgtest-dev libbenchmark-dev          # tests and benchmarks
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64  # Windows cross-build
   wine wine64 xvfb xauth openbox                    # running the Windows program
+  xclip                                             # reading the X clipboard in the tests
   imagemagick x11-utils                             # screenshots and the display check
   clang libclang-rt-dev                             # fuzzing with libFuzzer
   help2man dpkg-dev file                            # manual page and Debian package
+  lintian mandoc                                    # checks of the package and its page
+  bash-completion zsh fish                          # the command-line program's completion tests
 )
 [ $# -eq 0 ] || packages=("$@")
 

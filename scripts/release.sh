@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the release files from the committed tree into dist/:
 #   - tarnwell-password-generator-VERSION-windows-x64.zip: both Windows
-#     programs (stripped), README.md and LICENSE;
+#     programs (stripped), the Windows users' guide as README.txt and the
+#     licence as LICENSE.txt (both with CR LF line endings);
 #   - tarnwell-cli_VERSION_amd64.deb: the command-line program and its manual
 #     page;
 #   - tarnwell-cli_VERSION_arm64.deb: the same for arm64, cross-built and
@@ -22,6 +23,11 @@ if [ -n "$(git status --porcelain)" ]; then
   echo "release.sh: the work tree has changes; commit or stash them first:" >&2
   git status --short >&2
   exit 1
+fi
+# A release is built from its tag; anything else is a trial, and says so.
+tag_version=$(sed -n 's/^project([A-Za-z]* VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+if [ "$(git rev-parse -q --verify "refs/tags/v$tag_version^{commit}")" != "$(git rev-parse HEAD)" ]; then
+  echo "release.sh: warning: HEAD is not the tag v$tag_version; these files are not that release." >&2
 fi
 
 # What a release needs, and nothing that only the tests use.
@@ -50,7 +56,7 @@ cp "build/release-linux/tarnwell-cli_${version}_amd64.deb" dist/
 zip_name=tarnwell-password-generator-$version-windows-x64
 /usr/bin/python3 scripts/release_zip.py "dist/$zip_name.zip" "$zip_name" \
   build/release-windows/src/ui/TarnwellPasswordGenerator.exe \
-  build/release-windows/src/cli/tarnwell-cli.exe README.md LICENSE
+  build/release-windows/src/cli/tarnwell-cli.exe docs/windows/README.txt LICENSE=LICENSE.txt
 
 # What was packed must work and fit: the packaged program gives the
 # contract's first password, and the window program stays small.

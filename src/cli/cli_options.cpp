@@ -8,9 +8,71 @@ namespace {
 
 constexpr std::size_t kQuotedUnits = 40;
 
+enum class Option {
+    Length,
+    NoNumbers,
+    NoUppercase,
+    NoLowercase,
+    Symbols,
+    NoSymbols,
+    Quiet,
+    Confirm,
+    Help,
+    Version
+};
+
+// One row per option: how it is spelt, whether it takes a value, and its
+// line in the help. The parser, the help and (through the help) the shell
+// completion scripts' check all read this one table.
+struct OptionSpec {
+    Option option;
+    const char* name;       // the long form, without its two dashes
+    char shortName;         // the one-letter form, or 0
+    const char* valueName;  // the value's name in the help, or nullptr for a switch
+    std::string help;
+};
+
 // "5 to 128", as the help and the usage error say it.
 std::string LengthRange() {
     return std::to_string(kMinLength) + " to " + std::to_string(kMaxLength);
+}
+
+const std::vector<OptionSpec>& OptionTable() {
+    static const std::vector<OptionSpec> table = {
+        {Option::Length, "length", 'l', "N",
+         "password length, " + LengthRange() + " in ASCII digits (default " +
+             std::to_string(kDefaultLength) + ")"},
+        {Option::NoNumbers, "no-numbers", 0, nullptr, "no digits"},
+        {Option::NoUppercase, "no-uppercase", 0, nullptr, "no uppercase letters"},
+        {Option::NoLowercase, "no-lowercase", 0, nullptr,
+         "no lowercase letters (not together with --no-uppercase)"},
+        {Option::Symbols, "symbols", 0, "SET",
+         std::string("allowed symbols; only ASCII punctuation is kept (default \"") +
+             kDefaultSymbols + "\")"},
+        {Option::NoSymbols, "no-symbols", 0, nullptr, "no symbols"},
+        {Option::Quiet, "quiet", 'q', nullptr, "leave out the strength estimate"},
+        {Option::Confirm, "confirm", 0, nullptr,
+         "at a terminal, ask for keyword 1 twice and go on only if both agree"},
+        {Option::Help, "help", 'h', nullptr, "show this help"},
+        {Option::Version, "version", 'V', nullptr, "show the version"},
+    };
+    return table;
+}
+
+std::u16string Ascii(const std::string& text) { return std::u16string(text.begin(), text.end()); }
+
+const OptionSpec* FindLong(const std::u16string& name) {
+    for (const OptionSpec& spec : OptionTable()) {
+        if (name == Ascii(spec.name)) return &spec;
+    }
+    return nullptr;
+}
+
+const OptionSpec* FindShort(char16_t letter) {
+    for (const OptionSpec& spec : OptionTable()) {
+        if (spec.shortName != 0 && letter == static_cast<char16_t>(spec.shortName)) return &spec;
+    }
+    return nullptr;
 }
 
 // Whole decimal numbers in ASCII digits only: no sign, no spaces, no trailing
@@ -62,25 +124,109 @@ bool StartsWith(const std::u16string& text, const char16_t* prefix) {
     return text.rfind(prefix, 0) == 0;
 }
 
+// One option argument taken apart: "--name", "--name=value", "-x" or "-xVALUE".
+struct OptionArgument {
+    const OptionSpec* spec = nullptr;
+    std::u16string spelling;  // as the user wrote the option, for messages
+    std::u16string value;
+    bool hasValue = false;
+};
+
+// An unknown option gives a usage error naming it; a short option with text
+// after it is the short form's value when the option takes one.
+std::string SplitOption(const std::u16string& argument, OptionArgument& split) {
+    if (StartsWith(argument, u"--")) {
+        const auto equals = argument.find(u'=');
+        split.spelling = argument.substr(0, equals);
+        if (equals != std::u16string::npos) {
+            split.value = argument.substr(equals + 1);
+            split.hasValue = true;
+        }
+        split.spec = FindLong(split.spelling.substr(2));
+        if (split.spec == nullptr) return "unknown option " + Quoted(split.spelling);
+        if (split.spec->valueName == nullptr && split.hasValue) {
+            return "option " + Quoted(split.spelling) + " takes no value";
+        }
+        return "";
+    }
+    split.spelling = argument.substr(0, 2);
+    split.spec = argument.size() >= 2 ? FindShort(argument[1]) : nullptr;
+    if (split.spec != nullptr && argument.size() > 2) {
+        if (split.spec->valueName == nullptr) {
+            // Short switches are not combined: "-qV" is refused, not read as
+            // "-q -V", so a mistyped argument never turns into other options.
+            return "unknown option " + Quoted(argument) +
+                   "; give short options one at a time, each after its own '-'";
+        }
+        split.value = argument.substr(2);
+        split.hasValue = true;
+    }
+    if (split.spec == nullptr) return "unknown option " + Quoted(argument);
+    return "";
+}
+
+struct ParseState {
+    bool symbolsGiven = false;
+    bool noSymbolsGiven = false;
+    std::u16string symbolsTyped;
+};
+
+std::string Apply(const OptionSpec& spec, const std::u16string& value, CliOptions& options,
+                  ParseState& state) {
+    switch (spec.option) {
+        case Option::Length:
+            if (!ParseLength(value, options.length) || options.length < kMinLength ||
+                options.length > kMaxLength) {
+                return "the length must be a whole number from " + LengthRange() +
+                       " in ASCII digits, not " + Quoted(value);
+            }
+            break;
+        case Option::Symbols:
+            options.symbols = FilterSymbols(value);
+            state.symbolsTyped = value;
+            state.symbolsGiven = true;
+            break;
+        case Option::NoSymbols: state.noSymbolsGiven = true; break;
+        case Option::NoNumbers: options.numbers = false; break;
+        case Option::NoUppercase: options.uppercase = false; break;
+        case Option::NoLowercase: options.lowercase = false; break;
+        case Option::Quiet: options.quiet = true; break;
+        case Option::Confirm: options.confirm = true; break;
+        case Option::Help: options.showHelp = true; break;
+        case Option::Version: options.showVersion = true; break;
+    }
+    return "";
+}
+
+std::string HelpLine(const std::string& left, const std::string& text) {
+    std::string line = "  " + left;
+    line.resize(std::max<std::size_t>(line.size() + 2, 22), ' ');
+    return line + text + "\n";
+}
+
 }  // namespace
 
 std::string CliUsage() {
-    return "Usage: tarnwell-cli [options]\n"
+    std::string options;
+    for (const OptionSpec& spec : OptionTable()) {
+        std::string left = spec.shortName ? std::string("-") + spec.shortName + ", " : "    ";
+        left += std::string("--") + spec.name;
+        if (spec.valueName != nullptr) left += std::string(" ") + spec.valueName;
+        options += HelpLine(left, spec.help);
+    }
+    options += HelpLine("    --", "end of the options: what follows is KEYWORD2, even if it "
+                                  "starts with '-'");
+    return "Usage: tarnwell-cli [options] [KEYWORD2]\n"
            "Derives a password from two keywords, exactly as Tarnwell Password Generator does.\n"
-           "The keywords are read from standard input: typed at two hidden prompts on a\n"
-           "terminal, or as the first two lines of piped input (UTF-8).\n"
+           "Keyword 1 is read from standard input: typed at a hidden prompt on a terminal, or\n"
+           "as the first line of piped input (UTF-8). Keyword 2 is KEYWORD2 when it is given,\n"
+           "else it is read in the same way, at a second prompt or as the second line.\n"
+           "KEYWORD2 shows in the process list and in the shell's history: give it only for\n"
+           "a keyword that need not be secret, such as a site's name. Keyword 1 is never\n"
+           "taken from the command line.\n"
            "\n"
-           "Options:\n"
-           "  --length N       password length, " + LengthRange() + " in ASCII digits (default " +
-           std::to_string(kDefaultLength) + ")\n"
-           "  --no-numbers     no digits\n"
-           "  --no-uppercase   no uppercase letters\n"
-           "  --no-lowercase   no lowercase letters (not together with --no-uppercase)\n"
-           "  --symbols SET    allowed symbols; only ASCII punctuation is kept (default \"" +
-           kDefaultSymbols + "\")\n"
-           "  --no-symbols     no symbols\n"
-           "  --help           show this help\n"
-           "  --version        show the version\n"
+           "Options:\n" +
+           options +
            "\n"
            "The password goes to standard output; its strength estimate to standard error.\n"
            "\n"
@@ -90,69 +236,54 @@ std::string CliUsage() {
            "  2  a usage error\n"
            "\n"
            "Examples:\n"
-           "  $ printf 'correct horse\\nbattery staple\\n' | tarnwell-cli\n";
+           "  $ printf 'correct horse\\nbattery staple\\n' | tarnwell-cli\n"
+           "  $ tarnwell-cli --length 20 'bank 2'\n";
 }
 
 CliParseResult ParseCliOptions(const std::vector<std::u16string>& arguments) {
     CliParseResult result;
     CliOptions& options = result.options;
-    bool symbolsGiven = false, noSymbolsGiven = false;
-    std::u16string symbolsTyped;
+    ParseState state;
+    bool optionsEnded = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
-        std::u16string name = arguments[i];
-        std::u16string value;
-        bool hasValue = false;
-        const auto equals = name.find(u'=');
-        if (StartsWith(name, u"--") && equals != std::u16string::npos) {
-            value = name.substr(equals + 1);
-            name = name.substr(0, equals);
-            hasValue = true;
-        }
-        const bool takesValue = name == u"--length" || name == u"--symbols";
-        if (!takesValue && hasValue) return Fail("option " + Quoted(name) + " takes no value");
-        if (takesValue && !hasValue) {
-            if (i + 1 >= arguments.size()) return Fail("option " + Quoted(name) + " needs a value");
-            value = arguments[++i];
-        }
-
-        if (name == u"--length") {
-            if (!ParseLength(value, options.length) || options.length < kMinLength ||
-                options.length > kMaxLength) {
-                return Fail("the length must be a whole number from " + LengthRange() +
-                            " in ASCII digits, not " + Quoted(value));
+        const std::u16string& argument = arguments[i];
+        if (optionsEnded || argument.empty() || argument[0] != u'-') {
+            // Not echoed: it may well be keyword 1 typed in the wrong place.
+            if (options.keyword2Given) {
+                return Fail("only one argument, KEYWORD2, is taken: quote a keyword 2 that "
+                            "holds spaces; keyword 1 is read from standard input, never from "
+                            "the command line");
             }
-        } else if (name == u"--symbols") {
-            options.symbols = FilterSymbols(value);
-            symbolsTyped = value;
-            symbolsGiven = true;
-        } else if (name == u"--no-symbols") {
-            noSymbolsGiven = true;
-        } else if (name == u"--no-numbers") {
-            options.numbers = false;
-        } else if (name == u"--no-uppercase") {
-            options.uppercase = false;
-        } else if (name == u"--no-lowercase") {
-            options.lowercase = false;
-        } else if (name == u"--help" || name == u"-h") {
-            options.showHelp = true;
-        } else if (name == u"--version") {
-            options.showVersion = true;
-        } else if (StartsWith(name, u"-")) {
-            return Fail("unknown option " + Quoted(name));
-        } else {
-            // Not echoed: it may well be a keyword typed in the wrong place.
-            return Fail("unexpected argument: keywords are read from standard input, never "
-                        "from the command line");
+            options.keyword2Given = true;
+            options.keyword2 = argument;
+            continue;
         }
+        if (argument == u"--") {
+            optionsEnded = true;
+            continue;
+        }
+        OptionArgument split;
+        std::string error = SplitOption(argument, split);
+        if (!error.empty()) return Fail(error);
+        if (split.spec->valueName != nullptr && !split.hasValue) {
+            if (i + 1 >= arguments.size()) {
+                return Fail("option " + Quoted(split.spelling) + " needs a value");
+            }
+            split.value = arguments[++i];
+        }
+        error = Apply(*split.spec, split.value, options, state);
+        if (!error.empty()) return Fail(error);
     }
-    if (symbolsGiven && noSymbolsGiven) return Fail("--symbols and --no-symbols exclude each other");
-    if (noSymbolsGiven) options.symbols.clear();
+    if (state.symbolsGiven && state.noSymbolsGiven) {
+        return Fail("--symbols and --no-symbols exclude each other");
+    }
+    if (state.noSymbolsGiven) options.symbols.clear();
     if (!options.uppercase && !options.lowercase) {
         return Fail("--no-uppercase and --no-lowercase exclude each other: one letter case stays on");
     }
     // Same password as the window with such an Allowed field, but not silently.
-    if (symbolsGiven && options.symbols.empty()) {
-        result.notice = "--symbols " + Quoted(symbolsTyped) +
+    if (state.symbolsGiven && options.symbols.empty()) {
+        result.notice = "--symbols " + Quoted(state.symbolsTyped) +
                         " holds no ASCII punctuation, so the password has no symbols; give "
                         "punctuation characters, or --no-symbols to say so.";
     }

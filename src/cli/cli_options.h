@@ -1,5 +1,7 @@
-// Command-line options of the companion program. Keywords are deliberately
-// not among them: other users can read a process's arguments.
+// Command-line options of the companion program. Keyword 1 is deliberately
+// not among them: other users can read a process's arguments. Keyword 2,
+// which names a site and need not be secret, may be given as the one
+// positional argument.
 #pragma once
 
 #include <cstdint>
@@ -15,15 +17,20 @@ struct CliOptions {
     bool uppercase = true;
     bool lowercase = true;
     std::string symbols = kDefaultSymbols;  // filtered like the Allowed field
+    bool quiet = false;                     // no strength line
+    bool confirm = false;                   // keyword 1 asked for twice
     bool showHelp = false;
     bool showVersion = false;
+    // KEYWORD2 exactly as given; the keyword rules are the program's to apply.
+    bool keyword2Given = false;
+    std::u16string keyword2;
 };
 
 struct CliParseResult {
     bool ok = true;
-    // One line of UTF-8 for standard error: the error when !ok, else a
-    // notice about accepted options (or empty). Typed text in it is made
-    // printable.
+    // One line of UTF-8 for standard error, without the program's name: the
+    // error when !ok, else a notice about accepted options (or empty). Typed
+    // text in it is made printable.
     std::string error;
     std::string notice;
     CliOptions options;

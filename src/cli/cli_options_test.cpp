@@ -43,6 +43,63 @@ TEST(CliOptionsTest, AcceptedOptions) {
     }
 }
 
+// Every spelling of an option, and where KEYWORD2 may stand.
+TEST(CliOptionsTest, SpellingsAndKeyword2) {
+    struct Case {
+        std::vector<std::u16string> arguments;
+        std::int32_t length;
+        bool quiet, confirm, help, version;
+        bool keyword2Given;
+        std::u16string keyword2;
+        std::string symbols;
+    };
+    const Case cases[] = {
+        {{u"-l", u"20"}, 20, false, false, false, false, false, u"", "!@#$%*-_"},
+        {{u"-l20"}, 20, false, false, false, false, false, u"", "!@#$%*-_"},
+        {{u"-l005"}, 5, false, false, false, false, false, u"", "!@#$%*-_"},
+        {{u"--length=7", u"-l", u"9"}, 9, false, false, false, false, false, u"", "!@#$%*-_"},
+        {{u"-q"}, 12, true, false, false, false, false, u"", "!@#$%*-_"},
+        {{u"--quiet", u"--confirm"}, 12, true, true, false, false, false, u"", "!@#$%*-_"},
+        {{u"-h"}, 12, false, false, true, false, false, u"", "!@#$%*-_"},
+        {{u"--help"}, 12, false, false, true, false, false, u"", "!@#$%*-_"},
+        {{u"-V"}, 12, false, false, false, true, false, u"", "!@#$%*-_"},
+        {{u"--version"}, 12, false, false, false, true, false, u"", "!@#$%*-_"},
+        {{u"bank"}, 12, false, false, false, false, true, u"bank", "!@#$%*-_"},
+        // As given: spaces, non-ASCII text and a pair are kept unit for unit.
+        {{u"bank 2"}, 12, false, false, false, false, true, u"bank 2", "!@#$%*-_"},
+        {{u" M\u00fcnchen \U0001F511 "}, 12, false, false, false, false, true,
+         u" M\u00fcnchen \U0001F511 ", "!@#$%*-_"},
+        // Empty is still given: the program, not the parser, refuses it.
+        {{u""}, 12, false, false, false, false, true, u"", "!@#$%*-_"},
+        // Options may follow KEYWORD2.
+        {{u"bank", u"-l", u"20", u"-q"}, 20, true, false, false, false, true, u"bank", "!@#$%*-_"},
+        // After "--" everything is KEYWORD2, even text that looks like an option.
+        {{u"--", u"-q"}, 12, false, false, false, false, true, u"-q", "!@#$%*-_"},
+        {{u"-q", u"--", u"--"}, 12, true, false, false, false, true, u"--", "!@#$%*-_"},
+        {{u"-l", u"6", u"--", u"-"}, 6, false, false, false, false, true, u"-", "!@#$%*-_"},
+        // A value is taken as it is, even when it starts with '-'.
+        {{u"--symbols", u"-q"}, 12, false, false, false, false, false, u"", "-"},
+        {{u"--symbols", u"--", u"x"}, 12, false, false, false, false, true, u"x", "-"},
+        // The parser knows no platform: "/?" is the Windows entry point's
+        // business, and here an argument like any other.
+        {{u"/?"}, 12, false, false, false, false, true, u"/?", "!@#$%*-_"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE("case " + std::to_string(&c - cases));
+        const CliParseResult result = ParseCliOptions(c.arguments);
+        ASSERT_TRUE(result.ok) << result.error;
+        const CliOptions& o = result.options;
+        EXPECT_EQ(o.length, c.length) << result.error;
+        EXPECT_EQ(o.quiet, c.quiet);
+        EXPECT_EQ(o.confirm, c.confirm);
+        EXPECT_EQ(o.showHelp, c.help);
+        EXPECT_EQ(o.showVersion, c.version);
+        EXPECT_EQ(o.keyword2Given, c.keyword2Given);
+        EXPECT_TRUE(o.keyword2 == c.keyword2);
+        EXPECT_EQ(o.symbols, c.symbols);
+    }
+}
+
 TEST(CliOptionsTest, UsageErrorsSayWhatIsWrongInOneLine) {
     struct Case {
         std::vector<std::u16string> arguments;
@@ -62,9 +119,32 @@ TEST(CliOptionsTest, UsageErrorsSayWhatIsWrongInOneLine) {
         {{u"--length"}, "needs a value"},
         {{u"--symbols"}, "needs a value"},
         {{u"--no-numbers=yes"}, "takes no value"},
-        {{u"--colour"}, "unknown option"},
-        {{u"-x"}, "unknown option"},
-        {{u"my secret keyword"}, "standard input"},
+        {{u"--colour"}, "unknown option '--colour'"},
+        {{u"--colour=red"}, "unknown option '--colour'"},
+        // No abbreviations, no other letter case, no look-alike letters.
+        {{u"--len", u"20"}, "unknown option '--len'"},
+        {{u"--LENGTH=20"}, "unknown option '--LENGTH'"},
+        {{u"-L", u"20"}, "unknown option '-L'"},
+        {{u"-\uff4c", u"20"}, "unknown option '-\xef\xbd\x8c'"},
+        {{u"-x"}, "unknown option '-x'"},
+        {{u"-"}, "unknown option '-'"},
+        {{u"--quiet=yes"}, "option '--quiet' takes no value"},
+        {{u"--confirm="}, "option '--confirm' takes no value"},
+        // Short switches are not combined, nor do they take text after them.
+        {{u"-qV"}, "unknown option '-qV'; give short options one at a time"},
+        {{u"-q5"}, "unknown option '-q5'; give short options one at a time"},
+        {{u"-l"}, "option '-l' needs a value"},
+        {{u"-q", u"-l"}, "option '-l' needs a value"},
+        {{u"-l4"}, "5 to 128"},
+        {{u"-l", u"129"}, "5 to 128"},
+        {{u"-l=20"}, "not '=20'"},
+        {{u"-l", u" 20"}, "not ' 20'"},
+        // A second argument: keyword 1 typed on the command line, or a keyword
+        // 2 with a space that lost its quotes.
+        {{u"bank", u"my secret"}, "only one argument, KEYWORD2, is taken"},
+        {{u"my secret keyword", u"bank"}, "keyword 1 is read from standard input"},
+        {{u"--", u"bank", u"my secret"}, "only one argument"},
+        {{u"bank", u"--", u"my secret"}, "only one argument"},
         {{u"--no-uppercase", u"--no-lowercase"}, "one letter case"},
         {{u"--symbols", u"!", u"--no-symbols"}, "exclude each other"},
         // Typed control characters are not repeated into the message.
@@ -84,6 +164,9 @@ TEST(CliOptionsTest, UsageErrorsSayWhatIsWrongInOneLine) {
         EXPECT_TRUE(IsValidUtf8(Bytes(result.error.begin(), result.error.end()))) << result.error;
         // A stray argument may be a keyword: it is never repeated back.
         EXPECT_EQ(result.error.find("my secret"), std::string::npos);
+        EXPECT_EQ(result.error.find("bank"), std::string::npos);
+        // The program puts its name in front of every message.
+        EXPECT_EQ(result.error.find("tarnwell-cli"), std::string::npos);
     }
 }
 
@@ -100,19 +183,29 @@ TEST(CliOptionsTest, SymbolsThatFilterToNothingAreSaidSo) {
     EXPECT_EQ(ParseCliOptions({u"--no-symbols"}).notice, "");
 }
 
-TEST(CliOptionsTest, HelpAndVersion) {
-    EXPECT_TRUE(ParseCliOptions({u"--help"}).options.showHelp);
-    EXPECT_TRUE(ParseCliOptions({u"-h"}).options.showHelp);
-    EXPECT_TRUE(ParseCliOptions({u"--version"}).options.showVersion);
-}
-
-// The help states the range and the defaults the options really have.
-TEST(CliOptionsTest, HelpStatesTheRangeAndTheDefaults) {
+// The help states the synopsis, every spelling, the range and the defaults
+// the options really have, and warns about what a process list shows.
+TEST(CliOptionsTest, HelpStatesTheOptionsTheRangeAndTheDefaults) {
     const std::string usage = CliUsage();
-    for (const char* line :
-         {"  --length N       password length, 5 to 128 in ASCII digits (default 12)\n",
-          "  --symbols SET    allowed symbols; only ASCII punctuation is kept (default "
-          "\"!@#$%*-_\")\n"}) {
+    EXPECT_EQ(usage.rfind("Usage: tarnwell-cli [options] [KEYWORD2]\n", 0), 0u) << usage;
+    for (const char* line : {
+             "  -l, --length N      password length, 5 to 128 in ASCII digits (default 12)\n",
+             "      --no-numbers    no digits\n",
+             "      --no-uppercase  no uppercase letters\n",
+             "      --no-lowercase  no lowercase letters (not together with --no-uppercase)\n",
+             "      --symbols SET   allowed symbols; only ASCII punctuation is kept (default "
+             "\"!@#$%*-_\")\n",
+             "      --no-symbols    no symbols\n",
+             "  -q, --quiet         leave out the strength estimate\n",
+             "      --confirm       at a terminal, ask for keyword 1 twice and go on only if "
+             "both agree\n",
+             "  -h, --help          show this help\n",
+             "  -V, --version       show the version\n",
+             "      --              end of the options: what follows is KEYWORD2, even if it "
+             "starts with '-'\n",
+             "KEYWORD2 shows in the process list and in the shell's history",
+             "Keyword 1 is never\ntaken from the command line.\n",
+         }) {
         EXPECT_NE(usage.find(line), std::string::npos) << line;
     }
 }

@@ -1,4 +1,5 @@
 #include <errno.h>
+#include <fcntl.h>
 #include <signal.h>
 #include <termios.h>
 #include <unistd.h>
@@ -21,64 +22,184 @@ struct TerminalRestore {
     termios saved{};
     termios hidden{};
     const char* prompt = "";
-    volatile sig_atomic_t active = 0;
+    int promptFd = STDERR_FILENO;
+    sigset_t handledSignals{};
+    volatile sig_atomic_t atPrompt = 0;  // echo is wanted off
+    volatile sig_atomic_t hiding = 0;    // echo is off, set by us
 };
 
 TerminalRestore g_terminal;
 
-void RestoreTerminal() {
-    if (g_terminal.active) {
-        tcsetattr(STDIN_FILENO, TCSANOW, &g_terminal.saved);
-        g_terminal.active = 0;
+// Signals whose default action ends the process, with or without a core
+// file. SIGKILL cannot be caught; the real-time signals are added at run time.
+const int kEndingSignals[] = {SIGHUP,  SIGINT,    SIGQUIT,   SIGILL,  SIGTRAP, SIGABRT,
+                              SIGBUS,  SIGFPE,    SIGUSR1,   SIGSEGV, SIGUSR2, SIGPIPE,
+                              SIGALRM, SIGTERM,   SIGSTKFLT, SIGXCPU, SIGXFSZ, SIGVTALRM,
+                              SIGPROF, SIGIO,     SIGPWR,    SIGSYS};
+// Signals whose default action stops it; SIGSTOP cannot be caught.
+const int kStoppingSignals[] = {SIGTSTP, SIGTTIN, SIGTTOU};
+
+bool IsStopping(int signal) {
+    for (int s : kStoppingSignals) {
+        if (s == signal) return true;
     }
+    return false;
 }
 
-void RestoreAndResignal(int signal) {
-    RestoreTerminal();
-    ::signal(signal, SIG_DFL);
-    raise(signal);
+// Every signal handled at a prompt, and what was there before.
+struct HandledSignals {
+    int signals[NSIG] = {};
+    struct sigaction previous[NSIG] = {};
+    int count = 0;
+    sigset_t all;
+};
+
+void AddHandled(HandledSignals& handled, int signal) {
+    handled.signals[handled.count++] = signal;
+    sigaddset(&handled.all, signal);
+}
+
+HandledSignals ListHandledSignals() {
+    HandledSignals handled;
+    sigemptyset(&handled.all);
+    for (int s : kEndingSignals) AddHandled(handled, s);
+    for (int s = SIGRTMIN; s <= SIGRTMAX; ++s) AddHandled(handled, s);
+    for (int s : kStoppingSignals) AddHandled(handled, s);
+    return handled;
+}
+
+// Only the process group in the terminal's foreground may set it up: from
+// the background, tcsetattr would stop the program or change the terminal
+// under the shell's feet. A terminal that is not the controlling one has no
+// foreground (tcgetpgrp fails) and no job control to respect.
+bool InForeground() {
+    const pid_t foreground = tcgetpgrp(STDIN_FILENO);
+    return foreground == -1 || foreground == getpgrp();
+}
+
+void RestoreTerminal() {
+    if (g_terminal.hiding) {
+        tcsetattr(STDIN_FILENO, TCSANOW, &g_terminal.saved);
+        g_terminal.hiding = 0;
+    }
 }
 
 void WriteAll(int fd, const char* text) {
     std::size_t left = std::strlen(text);
     while (left > 0) {
         const ssize_t count = write(fd, text, left);
+        if (count < 0 && errno == EINTR) continue;
         if (count <= 0) return;
         text += count;
         left -= static_cast<std::size_t>(count);
     }
 }
 
-// Ctrl+Z: the shell gets its terminal back with echo on while the program is
-// stopped. On `fg` echo goes off again, anything typed before the stop is
-// discarded (the terminal has already dropped it), and the prompt shows
-// again, so the user knows to type the whole keyword anew.
-void StopWithEchoRestored(int) {
+// Echo off, from the foreground only; `action` TCSAFLUSH throws away what
+// was typed before.
+void HideTerminal(int action) {
+    if (!InForeground()) return;
+    for (;;) {
+        if (tcsetattr(STDIN_FILENO, action, &g_terminal.hidden) == 0) {
+            g_terminal.hiding = 1;
+            return;
+        }
+        if (errno != EINTR) return;
+    }
+}
+
+// The program ends by the very signal it got, so that the shell sees it
+// (and a core file is refused by MakeNonDumpable, not by this handler).
+void RestoreAndEndBySignal(int signal) {
+    RestoreTerminal();
+    struct sigaction defaultAction {};
+    defaultAction.sa_handler = SIG_DFL;
+    sigemptyset(&defaultAction.sa_mask);
+    sigaction(signal, &defaultAction, nullptr);
+    // Blocked while this handler runs: delivered as it returns.
+    raise(signal);
+}
+
+// Ctrl+Z, or a read or a terminal change from the background: the shell gets
+// its terminal back with echo on while the program is stopped. On `fg` echo
+// goes off again, anything typed before the stop is discarded (the terminal
+// has already dropped it), and the prompt shows again, so the user knows to
+// type the whole keyword anew. Resumed in the background (`bg`), the program
+// leaves the terminal alone; its next read stops it again.
+void StopWithTerminalRestored(int signal) {
     const int savedErrno = errno;
-    const bool wasHidden = g_terminal.active;
     RestoreTerminal();
     struct sigaction ownAction {}, defaultAction {};
     defaultAction.sa_handler = SIG_DFL;
     sigemptyset(&defaultAction.sa_mask);
-    sigaction(SIGTSTP, &defaultAction, &ownAction);
+    sigaction(signal, &defaultAction, &ownAction);
     sigset_t stop;
     sigemptyset(&stop);
-    sigaddset(&stop, SIGTSTP);
+    sigaddset(&stop, signal);
     sigprocmask(SIG_UNBLOCK, &stop, nullptr);
-    raise(SIGTSTP);
+    raise(signal);
     // Running again.
     sigprocmask(SIG_BLOCK, &stop, nullptr);
-    sigaction(SIGTSTP, &ownAction, nullptr);
-    if (wasHidden) {
-        g_terminal.active = 1;
-        tcsetattr(STDIN_FILENO, TCSAFLUSH, &g_terminal.hidden);
-        WriteAll(STDERR_FILENO, g_terminal.prompt);
+    sigaction(signal, &ownAction, nullptr);
+    if (g_terminal.atPrompt) {
+        HideTerminal(TCSAFLUSH);
+        if (g_terminal.hiding) WriteAll(g_terminal.promptFd, g_terminal.prompt);
     }
     errno = savedErrno;
 }
 
-const int kHandledSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGTSTP};
-constexpr int kHandledCount = sizeof kHandledSignals / sizeof kHandledSignals[0];
+void InstallHandlers(HandledSignals& handled) {
+    for (int i = 0; i < handled.count; ++i) {
+        const int signal = handled.signals[i];
+        sigaction(signal, nullptr, &handled.previous[i]);
+        // Ignored when the program started (INT and QUIT for a job started
+        // with & by a shell without job control, HUP under nohup): it stays so.
+        if (handled.previous[i].sa_handler == SIG_IGN) continue;
+        struct sigaction action {};
+        action.sa_handler = IsStopping(signal) ? StopWithTerminalRestored : RestoreAndEndBySignal;
+        // One handler at a time: none may hide the terminal while another
+        // restores it.
+        action.sa_mask = handled.all;
+        sigaction(signal, &action, nullptr);
+    }
+}
+
+void RestoreHandlers(const HandledSignals& handled) {
+    for (int i = 0; i < handled.count; ++i) {
+        sigaction(handled.signals[i], &handled.previous[i], nullptr);
+    }
+}
+
+// The prompts go to the controlling terminal, so that `2>/dev/null` does not
+// hide them and `2>log` does not record them; standard error only when there
+// is none.
+int OpenPromptOutput() {
+    const int fd = open("/dev/tty", O_WRONLY | O_NOCTTY | O_CLOEXEC);
+    return fd >= 0 ? fd : STDERR_FILENO;
+}
+
+// The ByteSource at a prompt. Before every read, and so again after a stop
+// or a time in the background, the terminal is hidden if it is not yet and
+// the program is in the foreground; echo goes off before the prompt shows,
+// so nothing typed after the prompt can appear on the screen. The handlers
+// wait meanwhile, so that none finds the terminal half set up. TCSANOW, not
+// TCSAFLUSH: keys typed ahead must not be thrown away. In the background
+// the read itself stops the program (SIGTTIN) until `fg`.
+long ReadAtPrompt(void*, std::uint8_t* buffer, std::size_t size) {
+    for (;;) {
+        sigset_t before;
+        sigprocmask(SIG_BLOCK, &g_terminal.handledSignals, &before);
+        const bool wasHiding = g_terminal.hiding;
+        const bool foreground = InForeground();
+        if (!wasHiding && foreground) HideTerminal(TCSANOW);
+        const bool hiding = g_terminal.hiding;
+        sigprocmask(SIG_SETMASK, &before, nullptr);
+        if (foreground && !hiding) return -1;  // the terminal cannot be set up
+        if (hiding && !wasHiding) WriteAll(g_terminal.promptFd, g_terminal.prompt);
+        const ssize_t count = read(STDIN_FILENO, buffer, size);
+        if (count >= 0 || errno != EINTR) return static_cast<long>(count);
+    }
+}
 
 }  // namespace
 
@@ -113,37 +234,17 @@ LineStatus ReadHiddenKeyword(const char* prompt, Bytes& keyword) {
     g_terminal.hidden.c_lflag &= ~static_cast<tcflag_t>(ECHO);
     g_terminal.hidden.c_lflag |= ECHONL;  // the Enter key still moves to the next line
     g_terminal.prompt = prompt;
+    g_terminal.promptFd = OpenPromptOutput();
 
-    struct sigaction handlers[kHandledCount], previous[kHandledCount];
-    for (int i = 0; i < kHandledCount; ++i) {
-        handlers[i] = {};
-        handlers[i].sa_handler =
-            kHandledSignals[i] == SIGTSTP ? StopWithEchoRestored : RestoreAndResignal;
-        sigemptyset(&handlers[i].sa_mask);
-        sigaction(kHandledSignals[i], &handlers[i], &previous[i]);
-    }
-    auto restoreHandlers = [&previous] {
-        for (int i = 0; i < kHandledCount; ++i) {
-            sigaction(kHandledSignals[i], &previous[i], nullptr);
-        }
-    };
-
-    g_terminal.active = 1;
-    // TCSANOW, not TCSAFLUSH: keys typed ahead must not be thrown away.
-    if (tcsetattr(STDIN_FILENO, TCSANOW, &g_terminal.hidden) != 0) {
-        g_terminal.active = 0;
-        restoreHandlers();
-        return LineStatus::ReadError;
-    }
-    // Echo goes off before the prompt shows, so nothing typed after the
-    // prompt can appear on the screen.
-    std::fputs(prompt, stderr);
-    std::fflush(stderr);
+    static HandledSignals handled = ListHandledSignals();
+    g_terminal.handledSignals = handled.all;
+    InstallHandlers(handled);
+    g_terminal.atPrompt = 1;
 
     // A terminal in line mode hands over one line per read, so a reader of
     // its own per prompt never holds bytes meant for the next prompt.
     LineReader reader;
-    reader.source = ReadStandardInput;
+    reader.source = ReadAtPrompt;
     LineStatus status = ReadKeywordLine(reader, keyword);
     if (status == LineStatus::Ok && keyword.size() >= kTerminalLineLimit) {
         SecureWipeContents(keyword);
@@ -151,8 +252,14 @@ LineStatus ReadHiddenKeyword(const char* prompt, Bytes& keyword) {
         status = LineStatus::TerminalLimit;
     }
 
+    sigset_t before;
+    sigprocmask(SIG_BLOCK, &handled.all, &before);
+    g_terminal.atPrompt = 0;
     RestoreTerminal();
-    restoreHandlers();
-    if (status == LineStatus::EndOfInput) std::fputs("\n", stderr);
+    sigprocmask(SIG_SETMASK, &before, nullptr);
+    RestoreHandlers(handled);
+    if (status == LineStatus::EndOfInput) WriteAll(g_terminal.promptFd, "\n");
+    if (g_terminal.promptFd != STDERR_FILENO) close(g_terminal.promptFd);
+    g_terminal.promptFd = STDERR_FILENO;
     return status;
 }

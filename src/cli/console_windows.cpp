@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "cli/console.h"
@@ -46,9 +47,12 @@ void WriteErrorLine(const std::string& utf8) {
             return;
         }
     }
+    // A file or pipe gets the line ending that standard error's text mode
+    // gives the strength line.
+    const std::string text = utf8 + "\r\n";
     std::fflush(stderr);
     DWORD written = 0;
-    WriteFile(error, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+    WriteFile(error, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
 }
 
 bool StandardInputIsTerminal() {
@@ -78,61 +82,102 @@ bool WriteStandardOutput(const std::uint8_t* data, std::size_t size) {
     return true;
 }
 
+namespace {
+
+// Room for the longest keyword, the "\r\n" and one unit more. Windows 10's
+// console host drops without a word whatever a line holds beyond the
+// buffer it is given, so a line that fills this one is longer than any
+// keyword and is refused; nothing shorter can have been cut.
+constexpr std::size_t kConsoleLineUnits = kMaxKeywordUnits + 3;
+
+// The prompts go to the console itself, so that `2>nul` does not hide them
+// and `2>log` does not record them; standard error only when there is none.
+struct PromptOutput {
+    HANDLE console = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                                 nullptr);
+    ~PromptOutput() {
+        if (console != INVALID_HANDLE_VALUE) CloseHandle(console);
+    }
+    void Write(const char* ascii) const {
+        if (console == INVALID_HANDLE_VALUE) {
+            std::fputs(ascii, stderr);
+            std::fflush(stderr);
+            return;
+        }
+        const std::wstring wide(ascii, ascii + std::strlen(ascii));
+        DWORD written = 0;
+        WriteConsoleW(console, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
+    }
+};
+
+// One line from the console in line mode, without its line ending.
+LineStatus ReadConsoleLine(HANDLE input, std::u16string& typed) {
+    std::u16string line(kConsoleLineUnits, u'\0');
+    std::size_t filled = 0;
+    std::size_t lineEnd = std::u16string::npos;
+    LineStatus status = LineStatus::Ok;
+    while (lineEnd == std::u16string::npos) {
+        if (filled == line.size()) {
+            status = LineStatus::TooLong;
+            break;
+        }
+        DWORD count = 0;
+        static_assert(sizeof(wchar_t) == sizeof(char16_t), "Windows' wchar_t is 16-bit");
+        if (!ReadConsoleW(input, reinterpret_cast<wchar_t*>(&line[filled]),
+                          static_cast<DWORD>(line.size() - filled), &count, nullptr)) {
+            status = LineStatus::ReadError;
+            break;
+        }
+        if (count == 0) {
+            if (filled == 0) status = LineStatus::EndOfInput;
+            lineEnd = filled;
+            break;
+        }
+        lineEnd = line.find(u'\n', filled);
+        filled += count;
+        if (lineEnd >= filled) lineEnd = std::u16string::npos;
+    }
+    if (status == LineStatus::Ok) {
+        std::size_t end = lineEnd;
+        if (end > 0 && line[end - 1] == u'\r') --end;
+        typed.assign(line, 0, end);
+    }
+    SecureWipeContents(line);
+    return status;
+}
+
+}  // namespace
+
 LineStatus ReadHiddenKeyword(const char* prompt, Bytes& keyword) {
     g_console.input = GetStdHandle(STD_INPUT_HANDLE);
     if (!GetConsoleMode(g_console.input, &g_console.savedMode)) return LineStatus::ReadError;
+    const PromptOutput output;
     SetConsoleCtrlHandler(RestoreOnControlEvent, TRUE);
     InterlockedExchange(&g_console.active, 1);
     SetConsoleMode(g_console.input, (g_console.savedMode & ~ENABLE_ECHO_INPUT) |
                                         ENABLE_LINE_INPUT | ENABLE_PROCESSED_INPUT);
     // Echo is off before the prompt shows.
-    std::fputs(prompt, stderr);
-    std::fflush(stderr);
+    output.Write(prompt);
 
     // The console hands over UTF-16; it becomes UTF-8 exactly as the Windows
-    // program converts the keyword edits.
-    // Room for one unit past the limit, so that an over-long keyword is
-    // refused by the keyword rules rather than cut here.
+    // program converts the keyword edits. Reserved once, so that no copy is
+    // left behind by a reallocation.
     std::u16string typed;
-    typed.reserve(kMaxKeywordUnits + 1);
-    LineStatus status = LineStatus::Ok;
-    wchar_t chunk[256];
-    for (;;) {
-        DWORD count = 0;
-        if (!ReadConsoleW(g_console.input, chunk, 256, &count, nullptr)) {
-            status = LineStatus::ReadError;
-            break;
-        }
-        if (count == 0) {
-            status = typed.empty() ? LineStatus::EndOfInput : LineStatus::Ok;
-            break;
-        }
-        bool lineEnded = false;
-        for (DWORD i = 0; i < count && !lineEnded; ++i) {
-            if (chunk[i] == L'\n') {
-                lineEnded = true;
-            } else if (chunk[i] != L'\r') {
-                if (typed.size() > kMaxKeywordUnits) {
-                    status = LineStatus::TooLong;
-                    lineEnded = true;
-                } else {
-                    typed.push_back(static_cast<char16_t>(chunk[i]));
-                }
-            }
-        }
-        if (lineEnded) break;
-    }
-    SecureWipe(chunk, sizeof chunk);
+    typed.reserve(kConsoleLineUnits);
+    LineStatus status = ReadConsoleLine(g_console.input, typed);
     // Ctrl+Z then Enter is the console's end-of-input key: it arrives as a
     // line holding U+001A alone, and at an empty prompt ends the program
-    // just as Ctrl+D does on a terminal.
+    // just as Ctrl+D does on a terminal. Anywhere else in a line it is a
+    // control character, which the prompts refuse.
     if (status == LineStatus::Ok && typed == u"\x1a") status = LineStatus::EndOfInput;
 
     RestoreConsole();
     SetConsoleCtrlHandler(RestoreOnControlEvent, FALSE);
-    std::fputs("\n", stderr);
+    output.Write("\n");
 
     SecureWipeContents(keyword);
+    keyword.clear();
     if (status == LineStatus::Ok) keyword = ToUtf8(typed);
     SecureWipeContents(typed);
     return status;

@@ -111,9 +111,43 @@ std::string LineStatusText(LineStatus status, int keywordNumber, bool fromTermin
     return {};
 }
 
-bool ReadKeywordsFromLines(LineReader& reader, KeywordPair& keywords, std::string& error) {
+namespace {
+
+std::string MoreLinesText(PipedKeywords piped) {
+    return std::string("the input has more lines than keywords; ") +
+           (piped == PipedKeywords::Both
+                ? "give keyword 1 on the first line, keyword 2 on the second and nothing after "
+                  "them."
+                : "keyword 2 was given as an argument, so give keyword 1 alone, on the first "
+                  "line.");
+}
+
+// Whatever follows the keywords must be empty lines (an editor's final blank
+// line, say): a line more would mean the keywords were not the lines the user
+// meant. Read to the end, so that nothing is derived from a partial input.
+bool ReadOnlyEmptyLinesLeft(LineReader& reader, PipedKeywords piped, std::string& error) {
+    WipedLine rest;
+    for (;;) {
+        const LineStatus status = ReadKeywordLine(reader, rest.bytes);
+        if (status == LineStatus::EndOfInput) return true;
+        if (status == LineStatus::ReadError) {
+            error = LineStatusText(status, 0, false);
+            return false;
+        }
+        if (status != LineStatus::Ok || !rest.bytes.empty()) {
+            error = MoreLinesText(piped);
+            return false;
+        }
+    }
+}
+
+}  // namespace
+
+bool ReadKeywordsFromLines(LineReader& reader, PipedKeywords piped, KeywordPair& keywords,
+                           std::string& error) {
     Bytes* targets[] = {&keywords.keyword1, &keywords.keyword2};
-    for (int k = 0; k < 2; ++k) {
+    const int count = piped == PipedKeywords::Both ? 2 : 1;
+    for (int k = 0; k < count; ++k) {
         const LineStatus status = ReadKeywordLine(reader, *targets[k]);
         // A missing line is an empty keyword.
         if (status != LineStatus::Ok && status != LineStatus::EndOfInput) {
@@ -121,6 +155,14 @@ bool ReadKeywordsFromLines(LineReader& reader, KeywordPair& keywords, std::strin
             return false;
         }
     }
+    if (!ReadOnlyEmptyLinesLeft(reader, piped, error)) return false;
     RemoveByteOrderMark(keywords.keyword1);
     return CheckKeywords(keywords, error);
+}
+
+bool HoldsControlCharacter(const Bytes& typed) {
+    // In UTF-8 these code points are single bytes that no other character's
+    // encoding contains.
+    return std::any_of(typed.begin(), typed.end(),
+                       [](std::uint8_t b) { return b < 0x20 || b == 0x7F; });
 }

@@ -1,7 +1,8 @@
-// Reading the two keywords from standard input when it is not a terminal:
-// keyword 1 is the first line, keyword 2 the second, as UTF-8. Only the line
-// ending ("\n" or "\r\n") is removed, and one byte-order mark at the very
-// start of the input; every other byte is kept.
+// Reading the keywords from standard input when it is not a terminal:
+// keyword 1 is the first line, keyword 2 the second (unless it came as an
+// argument), as UTF-8. Only the line ending ("\n" or "\r\n") is removed, and
+// one byte-order mark at the very start of the input; every other byte is
+// kept. Empty lines may follow the keywords, nothing else.
 #pragma once
 
 #include <cstddef>
@@ -50,9 +51,20 @@ struct KeywordPair {
     }
 };
 
-// Reads and checks both keywords. On failure returns false with a one-line
-// message for standard error.
-bool ReadKeywordsFromLines(LineReader& reader, KeywordPair& keywords, std::string& error);
+// One line of keyword bytes that is wiped however its scope ends.
+struct WipedLine {
+    Bytes bytes;
+    ~WipedLine() { SecureWipeContents(bytes); }
+};
+
+// Which keywords the piped input holds: both, or keyword 1 alone when
+// keyword 2 was given as an argument (and is already in the pair).
+enum class PipedKeywords { Both, Keyword1Only };
+
+// Reads the keywords and the rest of the input, then checks both keywords.
+// On failure returns false with a one-line message for standard error.
+bool ReadKeywordsFromLines(LineReader& reader, PipedKeywords piped, KeywordPair& keywords,
+                           std::string& error);
 
 // Checks keywords however they were read, by the rules the window applies
 // too: both present, valid UTF-8, no NUL, within the length limit.
@@ -61,3 +73,9 @@ bool CheckKeywords(const KeywordPair& keywords, std::string& error);
 // The message for a keyword that could not be read; empty for Ok and for
 // EndOfInput, which is no fault of the keyword.
 std::string LineStatusText(LineStatus status, int keywordNumber, bool fromTerminal);
+
+// A typed line holding a C0 control character, DEL or U+001A. A terminal in
+// line mode hands over the escape sequences of the arrow, Home and Delete
+// keys as typed text, where the window and the Windows console would have
+// moved the caret; such a line is typed again rather than derived from.
+bool HoldsControlCharacter(const Bytes& typed);

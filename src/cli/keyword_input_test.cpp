@@ -30,14 +30,20 @@ struct ReadOutcome {
     std::string keyword1, keyword2, error;
 };
 
-ReadOutcome ReadAll(const std::string& data, std::size_t chunk, bool failAtEnd = false) {
+ReadOutcome ReadAll(const std::string& data, std::size_t chunk, bool failAtEnd = false,
+                    PipedKeywords piped = PipedKeywords::Both) {
     ScriptedInput input{data, chunk, 0, failAtEnd};
     LineReader reader;
     reader.source = ReadScripted;
     reader.context = &input;
     KeywordPair keywords;
+    if (piped == PipedKeywords::Keyword1Only) keywords.keyword2 = {'s', 'i', 't', 'e'};
     ReadOutcome outcome;
-    outcome.ok = ReadKeywordsFromLines(reader, keywords, outcome.error);
+    outcome.ok = ReadKeywordsFromLines(reader, piped, keywords, outcome.error);
+    // Accepted keywords come from the whole input, read to its end.
+    if (outcome.ok) {
+        EXPECT_EQ(input.position, input.data.size());
+    }
     outcome.keyword1.assign(keywords.keyword1.begin(), keywords.keyword1.end());
     outcome.keyword2.assign(keywords.keyword2.begin(), keywords.keyword2.end());
     return outcome;
@@ -53,7 +59,10 @@ TEST(KeywordInputTest, TwoLinesWithOnlyTheLineEndingRemoved) {
         {"alpha\nbeta", "alpha", "beta"},  // no ending on the last line
         {"  alpha \t\nbeta  \n", "  alpha \t", "beta  "},
         {"a\rb\nc\r\r\n", "a\rb", "c\r"},  // only the final \r\n is an ending
-        {"alpha\nbeta\nthird line ignored\n", "alpha", "beta"},
+        // Empty lines after the keywords, as an editor may leave them.
+        {"alpha\nbeta\n\n", "alpha", "beta"},
+        {"alpha\r\nbeta\r\n\r\n\n\r\n", "alpha", "beta"},
+        {"alpha\nbeta\n\n\n\n\n\n", "alpha", "beta"},
         {"M\xc3\xbcnchen\n\xf0\x9f\x94\x91\n", "M\xc3\xbcnchen", "\xf0\x9f\x94\x91"},
         // One byte-order mark at the very start is an encoding marker, as
         // Notepad writes it; anywhere else U+FEFF is a character.
@@ -109,9 +118,91 @@ TEST(KeywordInputTest, RefusedInput) {
 }
 
 TEST(KeywordInputTest, ReadErrorIsNotMistakenForInput) {
-    const ReadOutcome outcome = ReadAll("alpha\n", 4096, /*failAtEnd=*/true);
-    EXPECT_FALSE(outcome.ok);
-    EXPECT_EQ(outcome.error, "Could not read the keywords from standard input.");
+    // Also after both keywords: the input did not end as it should.
+    for (const std::string input : {"alpha\n", "alpha\nbeta\n", "alpha\nbeta\n\n"}) {
+        const ReadOutcome outcome = ReadAll(input, 4096, /*failAtEnd=*/true);
+        EXPECT_FALSE(outcome.ok) << input;
+        EXPECT_EQ(outcome.error, "Could not read the keywords from standard input.") << input;
+    }
+}
+
+TEST(KeywordInputTest, LinesBeyondTheKeywordsAreRefused) {
+    const std::string both =
+        "the input has more lines than keywords; give keyword 1 on the first line, keyword 2 on "
+        "the second and nothing after them.";
+    const std::string alone =
+        "the input has more lines than keywords; keyword 2 was given as an argument, so give "
+        "keyword 1 alone, on the first line.";
+    struct Case {
+        std::string input;
+        PipedKeywords piped;
+        std::string error;
+    };
+    const Case cases[] = {
+        {"alpha\nbeta\nthird\n", PipedKeywords::Both, both},
+        {"alpha\nbeta\nthird", PipedKeywords::Both, both},
+        {"alpha\nbeta\n\n\nthird\n", PipedKeywords::Both, both},  // after empty lines too
+        {"alpha\nbeta\n \n", PipedKeywords::Both, both},              // a space is no empty line
+        {"alpha\nbeta\n\r", PipedKeywords::Both, both},               // nor a lone \r
+        {"alpha\nbeta\n" + std::string(kMaxKeywordBytes + 10, 'x') + "\n", PipedKeywords::Both,
+         both},
+        // Even where keyword 2 is missing: the lines are not what was meant.
+        {"alpha\n\nbeta\n", PipedKeywords::Both, both},
+        {"alpha\nbeta\n", PipedKeywords::Keyword1Only, alone},
+        {"alpha\r\n\r\nbeta\r\n", PipedKeywords::Keyword1Only, alone},
+    };
+    for (const Case& c : cases) {
+        for (std::size_t chunk : {std::size_t{1}, std::size_t{4096}}) {
+            const ReadOutcome outcome = ReadAll(c.input, chunk, false, c.piped);
+            EXPECT_FALSE(outcome.ok) << c.input.substr(0, 20);
+            EXPECT_EQ(outcome.error, c.error) << c.input.substr(0, 20);
+        }
+    }
+}
+
+TEST(KeywordInputTest, KeywordOneAloneWhenKeywordTwoIsAnArgument) {
+    struct Case {
+        std::string input, keyword1;
+    };
+    const Case cases[] = {
+        {"alpha\n", "alpha"},
+        {"alpha", "alpha"},
+        {"alpha\r\n\r\n\n", "alpha"},
+        {"\xef\xbb\xbf" "alpha\n", "alpha"},
+    };
+    for (const Case& c : cases) {
+        const ReadOutcome outcome = ReadAll(c.input, 2, false, PipedKeywords::Keyword1Only);
+        ASSERT_TRUE(outcome.ok) << outcome.error;
+        EXPECT_EQ(outcome.keyword1, c.keyword1);
+        EXPECT_EQ(outcome.keyword2, "site");
+    }
+    const ReadOutcome missing = ReadAll("\n", 4096, false, PipedKeywords::Keyword1Only);
+    EXPECT_EQ(missing.error, "Both Keyword 1 and Keyword 2 are required.");
+}
+
+TEST(KeywordInputTest, ControlCharactersInATypedLine) {
+    struct Case {
+        std::string typed;
+        bool holds;
+    };
+    const Case cases[] = {
+        {"abc\x1b[DX", true},  // left arrow
+        {"abc\x1b[3~", true},  // Delete
+        {"\x1bOH", true},      // Home in application mode
+        {"a\tb", true},
+        {"a\x7f", true},       // DEL
+        {"a\x1a" "b", true},   // Ctrl+Z in mid-line, as a Windows console hands it over
+        {"\x01", true},
+        {"\x1f", true},
+        {"correct horse battery staple", false},
+        {"~!@#$%^&*()_+{}|:\"<>?", false},
+        {"M\xc3\xbcnchen \xf0\x9f\x94\x91", false},
+        {"\xc2\x80\xc2\x9f", false},  // C1 controls are left to the keyword rules
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(HoldsControlCharacter(Bytes(c.typed.begin(), c.typed.end())), c.holds)
+            << c.typed;
+    }
 }
 
 TEST(KeywordInputTest, LongestAcceptedKeywordWhateverTheLineEndingOrMark) {

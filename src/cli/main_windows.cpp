@@ -17,5 +17,8 @@ int wmain(int argc, wchar_t** argv) {
     for (int i = 1; i < argc; ++i) {
         arguments.emplace_back(reinterpret_cast<const char16_t*>(argv[i]));
     }
+    // "/?" alone asks for the help, as it does of cmd's own programs. Taken
+    // only alone: anywhere else it is an argument like any other.
+    if (arguments.size() == 1 && arguments[0] == u"/?") arguments[0] = u"--help";
     return RunProgram(arguments);
 }

@@ -5,9 +5,11 @@
 #include <string>
 #include <vector>
 
+#include "cli/arguments.h"
 #include "cli/cli_options.h"
 #include "cli/console.h"
 #include "cli/keyword_input.h"
+#include "cli/keyword_prompts.h"
 #include "cli/program.h"
 #include "derivation/generation_request.h"
 #include "derivation/password_generator.h"
@@ -17,37 +19,61 @@ namespace {
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
 constexpr char kVersion[] = "tarnwell-cli " TARNWELL_VERSION;
+constexpr char kMessagePrefix[] = "tarnwell-cli: ";
+constexpr char kOutOfMemoryText[] = "out of memory; close other programs and try again.";
 
-bool ReadKeywords(KeywordPair& keywords, std::string& error) {
-    if (!StandardInputIsTerminal()) {
-        LineReader reader;
-        reader.source = ReadStandardInput;
-        return ReadKeywordsFromLines(reader, keywords, error);
-    }
-    const char* prompts[] = {"Keyword 1: ", "Keyword 2: "};
-    Bytes* targets[] = {&keywords.keyword1, &keywords.keyword2};
-    for (int k = 0; k < 2; ++k) {
-        const LineStatus status = ReadHiddenKeyword(prompts[k], *targets[k]);
-        // Ctrl+D (Ctrl+Z on Windows) at an empty prompt: the user is leaving,
-        // with no message; `error` stays empty.
-        if (status != LineStatus::Ok) {
-            error = LineStatusText(status, k + 1, true);
+// Every message of the program goes out here, on standard error, so that
+// each says which program it comes from.
+void Tell(const std::string& message) { WriteErrorLine(kMessagePrefix + message); }
+
+void TellCryptoFailure(const char* text) { Tell(text); }
+
+void TellUsageError(const std::string& error) { Tell(error + " (see tarnwell-cli --help)"); }
+
+LineStatus ReadAtPrompt(void*, const char* prompt, Bytes& line) {
+    return ReadHiddenKeyword(prompt, line);
+}
+
+void TellAtPrompt(void*, const std::string& message) { Tell(message); }
+
+bool ReadKeywords(const CliOptions& options, KeywordPair& keywords, std::string& error) {
+    // Keyword 2 from the command line meets the rules of a typed one, and is
+    // judged before anyone types keyword 1.
+    if (options.keyword2Given) {
+        keywords.keyword2 = KeywordFromArgument(options.keyword2);
+        const KeywordFault fault = CheckKeyword(keywords.keyword2);
+        if (fault != KeywordFault::None) {
+            error = KeywordFaultText(fault, 2);
             return false;
         }
     }
-    return CheckKeywords(keywords, error);
+    if (!StandardInputIsTerminal()) {
+        LineReader reader;
+        reader.source = ReadStandardInput;
+        return ReadKeywordsFromLines(
+            reader, options.keyword2Given ? PipedKeywords::Keyword1Only : PipedKeywords::Both,
+            keywords, error);
+    }
+    KeywordPrompter prompter;
+    prompter.readLine = ReadAtPrompt;
+    prompter.tell = TellAtPrompt;
+    PromptChoices choices;
+    choices.askKeyword2 = !options.keyword2Given;
+    choices.confirm = options.confirm;
+    return AskForKeywords(prompter, choices, keywords, error);
 }
 
 int Run(const CliOptions& options) {
     // Before the keywords: a missing provider fails before anyone types a secret.
     if (!OpenCryptoProviders()) {
-        std::fprintf(stderr, "%s\n", kCryptoStartFailureText);
+        Tell(kCryptoStartFailureText);
         return kExitFailure;
     }
     KeywordPair keywords;
     std::string error;
-    if (!ReadKeywords(keywords, error)) {
-        if (!error.empty()) WriteErrorLine(error);
+    if (!ReadKeywords(options, keywords, error)) {
+        // Empty when the user ended the input at a prompt (Ctrl+D).
+        if (!error.empty()) Tell(error);
         return kExitFailure;
     }
     const double bits = EstimateEntropyBits(options.length, options.numbers, options.uppercase,
@@ -70,22 +96,23 @@ int Run(const CliOptions& options) {
     SecureWipeContents(password);
     if (!succeeded) return kExitFailure;
     if (!written) {
-        std::fprintf(stderr, "Could not write the password to standard output.\n");
+        Tell("Could not write the password to standard output.");
         return kExitFailure;
     }
-    std::fprintf(stderr, "%s\n", StrengthHeading(bits).c_str());
+    if (!options.quiet) std::fprintf(stderr, "%s\n", StrengthHeading(bits).c_str());
     return 0;
 }
 
 }  // namespace
 
 int RunProgram(const std::vector<std::u16string>& arguments) {
+    SetCryptoFailurePresenter(TellCryptoFailure);
     // Not caught anywhere else: a failed allocation ends the program with a
     // message, and the keyword holders wipe themselves on the way out.
     try {
         const CliParseResult parsed = ParseCliOptions(arguments);
         if (!parsed.ok) {
-            WriteErrorLine("tarnwell-cli: " + parsed.error + " (see tarnwell-cli --help)");
+            TellUsageError(parsed.error);
             return kExitUsage;
         }
         if (parsed.options.showHelp) {
@@ -96,10 +123,17 @@ int RunProgram(const std::vector<std::u16string>& arguments) {
             std::printf("%s\n", kVersion);
             return 0;
         }
-        if (!parsed.notice.empty()) WriteErrorLine("tarnwell-cli: " + parsed.notice);
+        // A second entry can only be typed: piped input holds keyword 1 once.
+        if (parsed.options.confirm && !StandardInputIsTerminal()) {
+            TellUsageError("--confirm asks for keyword 1 twice at a terminal, and standard input "
+                           "is not one");
+            return kExitUsage;
+        }
+        if (!parsed.notice.empty()) Tell(parsed.notice);
         return Run(parsed.options);
     } catch (const std::bad_alloc&) {
-        std::fputs("tarnwell-cli: out of memory; close other programs and try again.\n", stderr);
+        // Without building a string, which could fail again.
+        std::fprintf(stderr, "%s%s\n", kMessagePrefix, kOutOfMemoryText);
         return kExitFailure;
     }
 }

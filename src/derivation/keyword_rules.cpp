@@ -71,6 +71,11 @@ std::string KeywordCutText(int keywordNumber) {
            " characters, the longest a keyword can be. Check it, or use a shorter keyword.";
 }
 
+std::string KeywordFirstLineKeptText(int keywordNumber) {
+    return "Only the first line of the pasted text was kept in " + KeywordName(keywordNumber) +
+           ". Check it.";
+}
+
 std::string KeywordFaultText(KeywordFault fault, int keywordNumber) {
     const std::string keyword = KeywordName(keywordNumber);
     switch (fault) {

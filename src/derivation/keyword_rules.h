@@ -34,6 +34,9 @@ std::string KeywordName(int keywordNumber);
 
 // The window's notice that a paste into keyword 1 or 2 was cut at the limit.
 std::string KeywordCutText(int keywordNumber);
+// The window's notice that a paste into keyword 1 or 2 kept only the first of
+// the pasted lines: a single-line edit drops the rest.
+std::string KeywordFirstLineKeptText(int keywordNumber);
 
 // Decodes the code point starting at text[position] and moves past it.
 // False, leaving `position` alone, for anything but well-formed UTF-8 as

@@ -3,7 +3,9 @@
 // program's own folder first: a copy planted beside the .exe (in a Downloads
 // folder, say) would run inside the program and see every keyword. Both are
 // therefore loaded at run time from the system folder only, instead of being
-// imported.
+// imported. A manifest file beside the program could still redirect them;
+// the manifest embedded in both programs (application_manifest.rc) makes the
+// loader ignore such a file.
 #pragma once
 
 // Call first thing at start: DLLs that system code loads later on the

@@ -9,10 +9,18 @@
 constexpr wchar_t kAppTitle[] = L"Tarnwell Password Generator";
 constexpr wchar_t kMainClassName[] = L"VORKAMainClass";
 constexpr wchar_t kResultClassName[] = L"VORKAResultClass";
-// Help > About opens this page.
-constexpr wchar_t kMakerPageAddress[] = L"https://tarnwell.example/";
+// Help > About opens this page: the homepage, written once in CMakeLists.txt.
+constexpr wchar_t kMakerPageAddress[] = TARNWELL_HOMEPAGE_URL;
 constexpr wchar_t kResultWindowFailedText[] =
     L"The window with the password could not be opened. Try again.";
+// A copy to the clipboard that did not happen: the clipboard held by another
+// program, from either window, or another failure, of the password or of a
+// keyword.
+constexpr wchar_t kClipboardBusyText[] = L"The clipboard is in use by another program. Try again.";
+constexpr wchar_t kCopyFailedText[] =
+    L"The password could not be put on the clipboard. Try again.";
+constexpr wchar_t kKeywordCopyFailedText[] =
+    L"The keyword could not be put on the clipboard. Try again.";
 
 struct AppState {
     HINSTANCE instance = nullptr;
@@ -22,8 +30,6 @@ struct AppState {
     HWND resultWindow = nullptr;   // null unless a result window is open
     std::wstring resultText;       // the password being shown; wiped when its window closes
     double estimateBits = 0.0;     // strength of the last generation
-    std::wstring clipboardGuardText;  // what Copy last put on the clipboard; empty when idle
-    int clipboardCheckRetriesLeft = 0;  // of a check that found the clipboard busy
     WNDPROC resultEditProc = nullptr;   // the password edit's own procedure, under the subclass
     // True for the length of one generation. The crypto failure box runs its
     // own message loop inside a generation, so GENERATE PASSWORD can be

@@ -1,5 +1,7 @@
 // Copy to the clipboard, and the check that empties the clipboard again 30
-// seconds later if it still holds the copied password.
+// seconds later if it still holds the copied text.
+#include "ui/clipboard_guard.h"
+
 #include <windows.h>
 
 #include <cstring>
@@ -7,36 +9,62 @@
 #include <string>
 
 #include "crypto/crypto.h"
-#include "ui/app_state.h"
-#include "ui/clipboard_guard.h"
 #include "ui/clipboard_text.h"
-#include "ui/ui_ids.h"
 #include "ui/win_handles.h"
 
 namespace {
 
-constexpr UINT kGuardDelayMilliseconds = 30000;
-// Another program may hold the clipboard open when the check comes: it is
-// tried again every quarter second for ten seconds before being given up.
-constexpr UINT kCheckRetryIntervalMs = 250;
-constexpr int kCheckRetries = 40;
-// A program that is ending, or a user waiting for Copy, gets a try of about
-// a second: Wine's own clipboard manager, for one, holds the clipboard for a
-// moment after every change.
-constexpr int kShortAttempts = 20;
-constexpr DWORD kShortIntervalMs = 50;
+constexpr UINT kGuardDelayMs = 30000;
+// Another program may hold the clipboard open when the check comes. The
+// guarded text may still be there, so the check never gives up while the
+// program runs: it is tried again every quarter second for ten seconds, as
+// most programs let the clipboard go within a moment, and every two seconds
+// after that.
+constexpr UINT kFastRetryIntervalMs = 250;
+constexpr ULONGLONG kFastRetryPeriodMs = 10000;
+constexpr UINT kSlowRetryIntervalMs = 2000;
+// A user waiting for Copy gets a try of about a second: Wine's own clipboard
+// manager, for one, holds the clipboard for a moment after every change.
+constexpr int kCopyAttempts = 20;
+constexpr DWORD kCopyIntervalMs = 50;
+// A program that is ending gets three seconds: Windows allows a program only
+// a few to end its session. After that it ends all the same, the one case in
+// which the guarded text can outlive the guard.
+constexpr int kExitAttempts = 60;
+constexpr DWORD kExitIntervalMs = 50;
 
-// Windows 10 and later keep a history of the clipboard (Win+V) and may sync
-// it to other devices, which would keep the password long after the guard
-// has cleared it. Content that carries these registered formats is left out
-// of both: the first by its mere presence, the other two when they hold a
-// DWORD 0.
-const wchar_t* const kNoHistoryFormats[] = {
-    L"ExcludeClipboardContentFromMonitorProcessing",
-    L"CanIncludeInClipboardHistory",
-    L"CanUploadToCloudClipboard",
+// The registered formats that every copy carries beside its text.
+struct Mark {
+    const wchar_t* format;
+    const void* data;
+    SIZE_T bytes;
 };
-constexpr std::size_t kNoHistoryFormatCount = std::size(kNoHistoryFormats);
+// Windows 10 and later keep a history of the clipboard (Win+V) and may sync
+// it to other devices, which would keep the text long after the guard has
+// cleared it. Content that carries the first three formats is left out of
+// both: the first by its mere presence, the other two when they hold a
+// DWORD 0. Linux clipboard managers (Klipper, CopyQ and others) leave out of
+// their history whatever offers the fourth, which Wine hands to X as a
+// target of the same name; it holds the six bytes "secret", no terminating
+// zero.
+constexpr DWORD kNo = 0;
+constexpr char kPasswordManagerHint[] = {'s', 'e', 'c', 'r', 'e', 't'};
+const Mark kMarks[] = {
+    {L"ExcludeClipboardContentFromMonitorProcessing", &kNo, sizeof(kNo)},
+    {L"CanIncludeInClipboardHistory", &kNo, sizeof(kNo)},
+    {L"CanUploadToCloudClipboard", &kNo, sizeof(kNo)},
+    {L"x-kde-passwordManagerHint", kPasswordManagerHint, sizeof(kPasswordManagerHint)},
+};
+constexpr std::size_t kMarkCount = std::size(kMarks);
+
+// The guard's whole state, owned by this file.
+struct GuardState {
+    std::wstring text;          // what the last copy put on the clipboard; empty when idle
+    HWND timerWindow = nullptr;  // where its timers run
+    ULONGLONG busySince = 0;    // when the check first found the clipboard busy
+    bool slowRetries = false;   // past the first ten seconds of retries
+};
+GuardState g_guard;
 
 bool FillBlock(const GlobalBlock& block, const void* data, SIZE_T bytes) {
     if (!block.Get()) return false;
@@ -46,7 +74,7 @@ bool FillBlock(const GlobalBlock& block, const void* data, SIZE_T bytes) {
     return true;
 }
 
-// Empties the opened clipboard, which holds our password. The text block goes
+// Empties the opened clipboard, which holds our text. The text block goes
 // back to the heap as it is, so it is overwritten first.
 void WipeTextAndEmptyClipboard() {
     if (HANDLE block = GetClipboardData(CF_UNICODETEXT)) {
@@ -57,7 +85,9 @@ void WipeTextAndEmptyClipboard() {
 }
 
 // On the opened clipboard: empties it only if it still holds exactly the
-// guarded text.
+// guarded text. The text itself is compared, never the clipboard's sequence
+// number: under Wine CloseClipboard raises that number, and so does a
+// clipboard manager that takes the clipboard over with the same text.
 void ClearIfStillOurs() {
     HANDLE block = GetClipboardData(CF_UNICODETEXT);
     if (!block) return;
@@ -66,94 +96,117 @@ void ClearIfStillOurs() {
         GlobalLockView view(block);
         if (view.Data()) {
             stillOurs = ClipboardTextEquals(static_cast<const wchar_t*>(view.Data()),
-                                            GlobalSize(block), g_app.clipboardGuardText);
+                                            GlobalSize(block), g_guard.text);
         }
     }
     if (stillOurs) WipeTextAndEmptyClipboard();
 }
 
 void DisarmGuard() {
-    KillTimer(g_app.mainWindow, ID_CLEAR_CLIPBOARD_TIMER);
-    KillTimer(g_app.mainWindow, ID_CLIPBOARD_RETRY_TIMER);
-    g_app.clipboardCheckRetriesLeft = 0;
-    SecureWipeContents(g_app.clipboardGuardText);
-    g_app.clipboardGuardText.clear();
+    KillTimer(g_guard.timerWindow, ID_CLEAR_CLIPBOARD_TIMER);
+    KillTimer(g_guard.timerWindow, ID_CLIPBOARD_RETRY_TIMER);
+    g_guard.busySince = 0;
+    g_guard.slowRetries = false;
+    SecureWipeContents(g_guard.text);
+    g_guard.text.clear();
 }
 
-// True when the check is over: the clipboard could be opened and was left
-// without our password, or the guard had nothing left to guard.
-bool CheckClipboardOnce() {
-    if (g_app.clipboardGuardText.empty()) return true;
-    ClipboardSession clipboard(g_app.mainWindow, 1, 0);
+// True when the check is over: the clipboard was opened and compared, or the
+// guard had nothing left to guard.
+bool CheckClipboardOnce(int attempts, DWORD intervalMs) {
+    if (g_guard.text.empty()) return true;
+    ClipboardSession clipboard(g_guard.timerWindow, attempts, intervalMs);
     if (clipboard.IsOpen()) ClearIfStillOurs();
     return clipboard.IsOpen();
 }
 
+void RunClipboardCheck() {
+    // Once per copy; a busy clipboard is retried on a timer of its own.
+    KillTimer(g_guard.timerWindow, ID_CLEAR_CLIPBOARD_TIMER);
+    if (CheckClipboardOnce(1, 0)) {
+        DisarmGuard();
+        return;
+    }
+    g_guard.busySince = GetTickCount64();
+    g_guard.slowRetries = false;
+    SetTimer(g_guard.timerWindow, ID_CLIPBOARD_RETRY_TIMER, kFastRetryIntervalMs, nullptr);
+}
+
+void RetryClipboardCheck() {
+    if (CheckClipboardOnce(1, 0)) {
+        DisarmGuard();
+        return;
+    }
+    if (!g_guard.slowRetries && GetTickCount64() - g_guard.busySince >= kFastRetryPeriodMs) {
+        // The same timer again, at its new interval.
+        g_guard.slowRetries = true;
+        SetTimer(g_guard.timerWindow, ID_CLIPBOARD_RETRY_TIMER, kSlowRetryIntervalMs, nullptr);
+    }
+}
+
 }  // namespace
 
-CopyResult CopyToClipboardAndArmGuard(HWND resultWindow, const std::wstring& text) {
+CopyResult CopyToClipboardAndArmGuard(HWND owner, HWND timerWindow, const wchar_t* text,
+                                      std::size_t length) {
     // Everything that can run out of memory comes first, while the clipboard
-    // still holds what the user put there.
-    const SIZE_T textBytes = (text.size() + 1) * sizeof(wchar_t);
-    GlobalBlock textBlock(GMEM_MOVEABLE, textBytes);
-    if (!FillBlock(textBlock, text.c_str(), textBytes)) return CopyResult::kFailed;
-    // Every format gets the same DWORD 0; the exclusion format's content is
-    // not read, so one shape serves all three.
-    const DWORD no = 0;
-    UINT formats[kNoHistoryFormatCount] = {};
-    GlobalBlock marks[kNoHistoryFormatCount] = {
-        {GMEM_MOVEABLE, sizeof(no)}, {GMEM_MOVEABLE, sizeof(no)}, {GMEM_MOVEABLE, sizeof(no)}};
-    for (std::size_t i = 0; i < kNoHistoryFormatCount; ++i) {
-        formats[i] = RegisterClipboardFormatW(kNoHistoryFormats[i]);
-        if (formats[i] == 0 || !FillBlock(marks[i], &no, sizeof(no))) return CopyResult::kFailed;
+    // still holds what the user put there. The zeroed block ends the text.
+    GlobalBlock textBlock(GMEM_MOVEABLE | GMEM_ZEROINIT, (length + 1) * sizeof(wchar_t));
+    if (!FillBlock(textBlock, text, length * sizeof(wchar_t))) return CopyResult::kFailed;
+    static_assert(kMarkCount == 4, "one block below for each mark");
+    GlobalBlock markBlocks[kMarkCount] = {{GMEM_MOVEABLE, kMarks[0].bytes},
+                                          {GMEM_MOVEABLE, kMarks[1].bytes},
+                                          {GMEM_MOVEABLE, kMarks[2].bytes},
+                                          {GMEM_MOVEABLE, kMarks[3].bytes}};
+    UINT formats[kMarkCount] = {};
+    for (std::size_t i = 0; i < kMarkCount; ++i) {
+        formats[i] = RegisterClipboardFormatW(kMarks[i].format);
+        if (formats[i] == 0 || !FillBlock(markBlocks[i], kMarks[i].data, kMarks[i].bytes)) {
+            return CopyResult::kFailed;
+        }
     }
 
-    ClipboardSession clipboard(resultWindow, kShortAttempts, kShortIntervalMs);
+    ClipboardSession clipboard(owner, kCopyAttempts, kCopyIntervalMs);
     if (!clipboard.IsOpen()) return CopyResult::kClipboardBusy;
     if (!EmptyClipboard() || !SetClipboardData(CF_UNICODETEXT, textBlock.Get())) {
         return CopyResult::kFailed;
     }
     textBlock.Release();
     // After the text, which thereby stays the first format: readers that go
-    // down the list take what they know first. The password never stays on
-    // the clipboard without them.
-    for (std::size_t i = 0; i < kNoHistoryFormatCount; ++i) {
-        if (!SetClipboardData(formats[i], marks[i].Get())) {
+    // down the list take what they know first. The text never stays on the
+    // clipboard without them.
+    for (std::size_t i = 0; i < kMarkCount; ++i) {
+        if (!SetClipboardData(formats[i], markBlocks[i].Get())) {
             WipeTextAndEmptyClipboard();
             return CopyResult::kFailed;
         }
-        marks[i].Release();
+        markBlocks[i].Release();
     }
 
-    // The previous password is off the clipboard now; any retries of its
-    // check end here, and its copy is wiped before it is replaced.
+    // The previous text is off the clipboard now; any retries of its check
+    // end here, and its copy is wiped before it is replaced.
     DisarmGuard();
-    g_app.clipboardGuardText = text;
-    SetTimer(g_app.mainWindow, ID_CLEAR_CLIPBOARD_TIMER, kGuardDelayMilliseconds, nullptr);
+    g_guard.timerWindow = timerWindow;
+    g_guard.text.assign(text, length);
+    SetTimer(timerWindow, ID_CLEAR_CLIPBOARD_TIMER, kGuardDelayMs, nullptr);
     return CopyResult::kCopied;
 }
 
-void RunClipboardCheck() {
-    // Once per copy; a busy clipboard is retried on a timer of its own.
-    KillTimer(g_app.mainWindow, ID_CLEAR_CLIPBOARD_TIMER);
-    if (CheckClipboardOnce()) {
-        DisarmGuard();
-        return;
+bool HandleClipboardGuardTimer(UINT_PTR timerId) {
+    switch (timerId) {
+        case ID_CLEAR_CLIPBOARD_TIMER:
+            RunClipboardCheck();
+            return true;
+        case ID_CLIPBOARD_RETRY_TIMER:
+            RetryClipboardCheck();
+            return true;
+        default:
+            return false;
     }
-    g_app.clipboardCheckRetriesLeft = kCheckRetries;
-    SetTimer(g_app.mainWindow, ID_CLIPBOARD_RETRY_TIMER, kCheckRetryIntervalMs, nullptr);
 }
 
-void RetryClipboardCheck() {
-    // Given up once the retries are used up: the guard text is wiped either way.
-    if (CheckClipboardOnce() || --g_app.clipboardCheckRetriesLeft <= 0) DisarmGuard();
-}
+bool ClipboardGuardIsArmed() { return !g_guard.text.empty(); }
 
 void RunClipboardCheckBeforeExit() {
-    if (g_app.clipboardGuardText.empty()) return;
-    {
-        ClipboardSession clipboard(g_app.mainWindow, kShortAttempts, kShortIntervalMs);
-        if (clipboard.IsOpen()) ClearIfStillOurs();
-    }
+    CheckClipboardOnce(kExitAttempts, kExitIntervalMs);
     DisarmGuard();
 }

@@ -1,21 +1,42 @@
-// The clipboard guard: Copy from the result window, and the check run by the
-// main window's timer 30 seconds later.
+// The clipboard guard: every copy of a secret that a program makes (the
+// password, a keyword) goes through here, and 30 seconds later the guard
+// empties the clipboard if it still holds exactly that text. The guard owns
+// its state: the guarded text, its timers and its retries. A program gives it
+// the window that owns the clipboard at the copy and a window of its own for
+// the timers, hands that window's guard timers to HandleClipboardGuardTimer,
+// and calls RunClipboardCheckBeforeExit before it ends.
 #pragma once
 
 #include <windows.h>
 
-#include <string>
+#include <cstddef>
+
+// The guard's timers on the timer window: the check, 30 seconds after the
+// last copy, and its retries while another program holds the clipboard. The
+// retries have a timer of their own, so that the check's timer still fires
+// exactly once per copy.
+constexpr UINT_PTR ID_CLEAR_CLIPBOARD_TIMER = 1;
+constexpr UINT_PTR ID_CLIPBOARD_RETRY_TIMER = 2;
 
 enum class CopyResult { kCopied, kClipboardBusy, kFailed };
 
-// Puts `text` on the clipboard and arms the guard for it. On any failure the
-// guard keeps guarding what it guarded before, and the clipboard holds either
-// what it held before or nothing, never the text without its exclusion formats.
-CopyResult CopyToClipboardAndArmGuard(HWND resultWindow, const std::wstring& text);
-// The check, when the guard's timer (or its retry timer) fires: a busy
-// clipboard is tried again a little later instead of being given up on.
-void RunClipboardCheck();
-void RetryClipboardCheck();
-// The check at once, for a program that is ending: with a few short retries,
-// since Windows allows a program only seconds to end its session.
+// Puts the `length` units at `text` on the clipboard, opened with `owner`,
+// together with the formats that keep it out of clipboard histories, and
+// arms the guard for it on `timerWindow`. On any failure the guard keeps
+// guarding what it guarded before, and the clipboard holds either what it
+// held before or nothing, never the text without those formats.
+CopyResult CopyToClipboardAndArmGuard(HWND owner, HWND timerWindow, const wchar_t* text,
+                                      std::size_t length);
+
+// For the timer window's WM_TIMER: runs the check or its retry when the timer
+// is one of the guard's, and then returns true.
+bool HandleClipboardGuardTimer(UINT_PTR timerId);
+
+// True from a copy until its check has run: a program that exists only to
+// copy (a command-line program, say) keeps its message loop until then.
+bool ClipboardGuardIsArmed();
+
+// The check at once, for a program that is ending: tried for a few seconds,
+// since Windows allows a program only seconds to end its session; after that
+// the program ends all the same.
 void RunClipboardCheckBeforeExit();

@@ -11,3 +11,10 @@
 // zero, and nothing past the block is ever read.
 bool ClipboardTextEquals(const wchar_t* blockData, std::size_t blockBytes,
                          const std::wstring& expected);
+
+// True when a paste that kept the first `keptUnits` units of the text in a
+// clipboard block (read as above) stopped at a line break and dropped more
+// than line breaks: a single-line edit keeps only the first line. A text
+// whose only other line is empty, as one copied with its line ending, loses
+// nothing but that ending.
+bool PasteDroppedLines(const wchar_t* blockData, std::size_t blockBytes, std::size_t keptUnits);

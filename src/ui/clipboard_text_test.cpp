@@ -74,4 +74,35 @@ TEST(ClipboardTextEquals, IgnoresAnOddTrailingByte) {
     EXPECT_TRUE(ClipboardTextEquals(block.Data(), block.Bytes() - 1, text));
 }
 
+// What a single-line edit keeps of a pasted text, and whether it dropped a
+// line that was more than its line ending.
+TEST(PasteDroppedLines, TrueOnlyWhenThePasteStoppedAtALineBreakBeforeMoreText) {
+    const struct {
+        const char* name;
+        std::wstring blockUnits;
+        std::size_t kept;
+        bool expected;
+    } cases[] = {
+        {"two lines, CR LF, first kept", std::wstring(L"correct horse\r\nbattery staple") + L'\0',
+         13, true},
+        {"two lines, LF only", std::wstring(L"correct horse\nbattery staple") + L'\0', 13, true},
+        {"Wine keeps a CR before CR LF", std::wstring(L"ab\r\r\ncd") + L'\0', 3, true},
+        {"first line empty", std::wstring(L"\r\nsecond") + L'\0', 0, true},
+        {"the whole text kept, line break and all", std::wstring(L"ab\r\ncd") + L'\0', 6, false},
+        {"one line with its line ending", std::wstring(L"correct horse\r\n") + L'\0', 13, false},
+        {"only line endings follow", std::wstring(L"ab\n\r\n\n") + L'\0', 2, false},
+        {"one line, all kept", std::wstring(L"correct horse") + L'\0', 13, false},
+        {"cut by the length limit, not at a line break", std::wstring(L"abcdef\nmore") + L'\0', 4,
+         false},
+        {"unterminated block, second line", L"ab\ncd", 2, true},
+        {"unterminated block, line ending only", L"ab\n", 2, false},
+        {"text ends at a zero before the line", std::wstring(L"ab") + L'\0' + L"\ncd", 2, false},
+        {"empty block", L"", 0, false},
+    };
+    for (const auto& c : cases) {
+        BlockBeforeGuardPage block(c.blockUnits);
+        EXPECT_EQ(PasteDroppedLines(block.Data(), block.Bytes(), c.kept), c.expected) << c.name;
+    }
+}
+
 }  // namespace

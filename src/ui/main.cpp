@@ -7,6 +7,7 @@
 #include "crypto/crypto.h"
 #include "platform/system_library.h"
 #include "ui/app_state.h"
+#include "ui/line_break_warmup.h"
 #include "ui/main_window.h"
 #include "ui/result_window.h"
 #include "ui/wide_text.h"
@@ -118,6 +119,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     CreateFonts();
     RegisterWindowClass(MainWindowProc, kMainClassName);
     RegisterWindowClass(ResultWindowProc, kResultClassName);
+    BreakHarmlessLineOnce(instance);
 
     HWND mainWindow = CreateMainWindow();
     if (mainWindow) {

@@ -14,6 +14,7 @@
 #include "derivation/utf8.h"
 #include "ui/app_state.h"
 #include "ui/clipboard_guard.h"
+#include "ui/keyword_edit.h"
 #include "ui/main_window.h"
 #include "ui/result_window.h"
 #include "ui/ui_ids.h"
@@ -26,7 +27,8 @@ constexpr DWORD kLabelStyle = WS_CHILD | WS_VISIBLE;
 constexpr DWORD kCheckBoxStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX;
 
 // Posted by a keyword edit's EN_MAXTEXT, so that the notice box opens after
-// the edit has finished the paste it cut; wParam is the edit's id.
+// the edit has finished the paste it cut; wParam is the edit's id. The
+// edits' own subclass posts WM_APP_KEYWORD_LINES_CUT (keyword_edit.h).
 constexpr UINT WM_APP_KEYWORD_CUT = WM_APP + 1;
 
 // The Allowed field starts with the default symbols, widened here so that
@@ -131,10 +133,12 @@ void CreateMenuBar(HWND window) {
 }
 
 // The edits' own default is no dependable bound (Windows documents 32767
-// characters, Wine keeps 30000), so the keyword limit is set explicitly.
-void LimitKeywordEdits(HWND window) {
+// characters, Wine keeps 30000), so the keyword limit is set explicitly. The
+// subclass guards the keywords' copies (keyword_edit.h).
+void SetUpKeywordEdits(HWND window) {
     for (int id : {IDC_KEYWORD1, IDC_KEYWORD2}) {
         SendMessageW(Control(window, id), EM_SETLIMITTEXT, kMaxKeywordUnits, 0);
+        SubclassKeywordEdit(Control(window, id));
     }
 }
 
@@ -154,10 +158,13 @@ void OnKeywordEditNotification(HWND window, int editId, WORD code) {
     }
 }
 
-LRESULT OnKeywordCut(HWND window, WPARAM editId) {
+// The notices of a paste that a keyword edit cut, at the length limit or at
+// a line break.
+LRESULT OnKeywordPasteCut(HWND window, UINT notice, WPARAM editId) {
     const int keywordNumber = KeywordIndex(static_cast<int>(editId)) + 1;
-    MessageBoxW(window, Utf8ToWide(KeywordCutText(keywordNumber)).c_str(), kAppTitle,
-                MB_ICONWARNING);
+    const std::string text = notice == WM_APP_KEYWORD_CUT ? KeywordCutText(keywordNumber)
+                                                          : KeywordFirstLineKeptText(keywordNumber);
+    MessageBoxW(window, Utf8ToWide(text).c_str(), kAppTitle, MB_ICONWARNING);
     return 0;
 }
 
@@ -184,7 +191,7 @@ LRESULT OnCreate(HWND window) {
         SendMessageW(Control(window, id), WM_SETFONT, reinterpret_cast<WPARAM>(g_app.uiFont),
                      TRUE);
     }
-    LimitKeywordEdits(window);
+    SetUpKeywordEdits(window);
     return 0;
 }
 
@@ -270,8 +277,12 @@ void RunGeneration(HWND window) {
     if (IsCryptoFailureReportPending() && !password.empty()) ShowResult(window, password);
 }
 
+// One generation and one result window at a time. The disabled main window
+// stops the user's clicks, but not clicks posted to the button (by UI
+// automation or a screen reader): those arriving while a generation runs or
+// its result window is open do nothing.
 void OnGenerate(HWND window) {
-    if (g_app.generationRunning) return;
+    if (g_app.generationRunning || g_app.resultWindow) return;
     g_app.generationRunning = true;
     RunGeneration(window);
     g_app.generationRunning = false;
@@ -332,9 +343,9 @@ LRESULT OnHorizontalScroll(HWND window, LPARAM lParam) {
     return 0;
 }
 
+// The main window hosts the clipboard guard's timers.
 LRESULT OnTimer(WPARAM timerId) {
-    if (timerId == ID_CLEAR_CLIPBOARD_TIMER) RunClipboardCheck();
-    if (timerId == ID_CLIPBOARD_RETRY_TIMER) RetryClipboardCheck();
+    HandleClipboardGuardTimer(timerId);
     return 0;
 }
 
@@ -364,7 +375,8 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         case WM_TIMER:
             return OnTimer(wParam);
         case WM_APP_KEYWORD_CUT:
-            return OnKeywordCut(window, wParam);
+        case WM_APP_KEYWORD_LINES_CUT:
+            return OnKeywordPasteCut(window, message, wParam);
         case WM_CLOSE:
             DestroyWindow(window);
             return 0;

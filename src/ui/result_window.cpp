@@ -19,10 +19,6 @@ constexpr DWORD kResultExStyle = WS_EX_DLGMODALFRAME;
 constexpr int kResultClientWidth = 541;
 constexpr int kResultClientHeight = 246;
 
-constexpr wchar_t kClipboardBusyText[] = L"The clipboard is in use by another program. Try again.";
-constexpr wchar_t kCopyFailedText[] =
-    L"The password could not be put on the clipboard. Try again.";
-
 HWND CreateChild(HWND parent, const wchar_t* className, const wchar_t* text, DWORD exStyle,
                  DWORD style, int x, int y, int width, int height, int id, HFONT font) {
     HWND control = CreateWindowExW(exStyle, className, text, style, x, y, width, height, parent,
@@ -38,7 +34,9 @@ HWND CreateChild(HWND parent, const wchar_t* className, const wchar_t* text, DWO
 bool CopyPassword(HWND window) {
     std::wstring text = ReadWindowText(GetDlgItem(window, IDC_RESULT_EDIT));
     const CopyResult result =
-        text.empty() ? CopyResult::kCopied : CopyToClipboardAndArmGuard(window, text);
+        text.empty() ? CopyResult::kCopied
+                     : CopyToClipboardAndArmGuard(window, g_app.mainWindow, text.data(),
+                                                  text.size());
     SecureWipeContents(text);
     if (result == CopyResult::kCopied) return true;
     MessageBoxW(window, result == CopyResult::kClipboardBusy ? kClipboardBusyText : kCopyFailedText,

@@ -1,5 +1,6 @@
-// Control, menu and timer identifiers of the two windows. The end-to-end tests
-// keep their own copy of these numbers, since users' tools and scripts see them.
+// Control and menu identifiers of the two windows; the clipboard guard's
+// timers are its own (clipboard_guard.h). The end-to-end tests keep their own
+// copy of these numbers, since users' tools and scripts see them.
 #pragma once
 
 // Main window controls. Not consecutive in screen order: Symbols is 104 and
@@ -27,8 +28,3 @@ constexpr int IDC_RESULT_LABEL = 203;
 constexpr int IDM_EXIT = 301;
 constexpr int IDM_ABOUT = 302;
 
-// The clipboard guard's timer on the main window.
-constexpr unsigned ID_CLEAR_CLIPBOARD_TIMER = 1;
-// The guard's retries while another program holds the clipboard. A timer of
-// its own, so that the guard's timer still fires exactly once per copy.
-constexpr unsigned ID_CLIPBOARD_RETRY_TIMER = 2;

@@ -1,32 +1,20 @@
 #!/usr/bin/env python3
 """Runs tarnwell-cli as a user would: keywords piped on standard input and
 checked against the checked-in vectors, the table of input rules that every
-build must follow alike, usage errors, refused input, and (for a native
-build) hidden prompts on a pseudo-terminal.
+build must follow alike, usage errors and refused input. The sessions at a
+terminal are in cli_terminal_test.py.
 
     cli_program_test.py --vectors tests/vectors/passwords.tsv
         --inputs tests/vectors/inputs.tsv [--sanitized] -- [runner...] tarnwell-cli
 """
 import argparse
+import json
 import concurrent.futures
 import math
 import os
-import re
-import resource
-import select
-import signal
 import subprocess
 import sys
-import tempfile
-import time
 import unittest
-
-try:  # the terminal session needs POSIX terminals
-    import fcntl
-    import pty
-    import termios
-except ImportError:
-    pty = None
 
 PROGRAM = []
 VECTORS = []
@@ -98,7 +86,8 @@ def expand_hex(text):
 
 
 def load_inputs(path):
-    return [dict(name=name, args=args.split(" ") if args else [], stdin=expand_hex(stdin),
+    # The arguments are a JSON list, so that one may hold a space.
+    return [dict(name=name, args=json.loads(args), stdin=expand_hex(stdin),
                  code=int(code), password=password, message=message)
             for name, args, stdin, code, password, message in table_rows(path)]
 
@@ -166,6 +155,28 @@ class InputRules(unittest.TestCase):
                 self.assertIn(row["message"].encode(), result.stderr)
 
 
+class HelpSpellings(unittest.TestCase):
+    """Every way of asking for the help; "/?" only on Windows, and only alone."""
+    SYNOPSIS = b"Usage: tarnwell-cli [options] [KEYWORD2]\n"
+
+    def test_help_in_every_spelling(self):
+        spellings = [["--help"], ["-h"], ["-q", "-h"]] + ([["/?"]] if under_wine() else [])
+        for args, result in zip(spellings, run_all([(args, b"") for args in spellings])):
+            with self.subTest(args=args):
+                result = finished(result)
+                self.assertEqual(result.returncode, 0, result.stderr)
+                # The help is text: Windows ends its lines with CR LF.
+                help_text = result.stdout.replace(b"\r\n", b"\n")
+                self.assertTrue(help_text.startswith(self.SYNOPSIS), result.stdout[:80])
+
+    def test_slash_question_mark_among_other_arguments_is_no_help(self):
+        # Then it is KEYWORD2 like any other text, on every build.
+        for args in (["/?", "-q"], ["--", "/?"]):
+            with self.subTest(args=args):
+                result = run(args, b"alpha\n")
+                self.assertNotIn(b"Usage:", result.stdout)
+
+
 class RefusedInput(unittest.TestCase):
     def test_missing_or_empty_keyword(self):
         for stdin in (b"", b"alpha\n", b"\nbeta\n", b"alpha\n\n"):
@@ -204,218 +215,52 @@ class RefusedInput(unittest.TestCase):
         self.assertTrue(result.stdout.startswith(b"tarnwell-cli "))
 
 
-def read_until(fd, marker, timeout=30):
-    """Output up to `marker`; with marker None, whatever comes until a
-    quarter of a second passes without output."""
-    data = b""
-    deadline = time.time() + timeout
-    while marker is None or marker not in data:
-        left = deadline - time.time()
-        if left <= 0:
-            raise AssertionError("timed out waiting for %r, got %r" % (marker, data))
-        ready, _, _ = select.select([fd], [], [], left if marker else min(left, 0.25))
-        if not ready and marker is None:
-            break
-        if ready:
-            try:
-                chunk = os.read(fd, 4096)
-            except OSError:
-                break
-            if not chunk:
-                break
-            data += chunk
-    return data
+class KeywordTwoAndMessages(unittest.TestCase):
+    """Keyword 2 as an argument, --quiet, --confirm without a terminal, and
+    the program's name on every message."""
 
-
-class TerminalSession(unittest.TestCase):
-    """Hidden prompts on a pseudo-terminal (native builds only)."""
-
-    def setUp(self):
-        if len(PROGRAM) != 1 or pty is None:
-            self.skipTest("the terminal session runs against a native POSIX build only")
-        self.master, self.slave = pty.openpty()
-        self.process = None
-
-    def start(self, args=(), program=True, stdout=None, cwd=None, limit_core=False):
-        # The terminal becomes the program's controlling terminal, so Ctrl+C
-        # typed on it arrives as SIGINT, as in a real session.
-        def prepare():
-            fcntl.ioctl(0, termios.TIOCSCTTY, 0)
-            if limit_core:
-                allow_core_files()
-        self.process = subprocess.Popen((PROGRAM if program else []) + list(args),
-                                        stdin=self.slave,
-                                        stdout=self.slave if stdout is None else stdout,
-                                        stderr=self.slave, start_new_session=True, cwd=cwd,
-                                        env=ENVIRONMENT, preexec_fn=prepare)
-
-    def tearDown(self):
-        if self.process is not None and self.process.poll() is None:
-            self.process.kill()
-        if self.process is not None:
-            self.process.wait(timeout=30)
-        os.close(self.master)
-        os.close(self.slave)
-
-    def echo_is_on(self):
-        return bool(termios.tcgetattr(self.slave)[3] & termios.ECHO)
-
-    def test_keywords_are_not_echoed_and_echo_comes_back(self):
+    def test_keyword_2_as_an_argument_gives_the_password_of_both_lines(self):
         v = next(v for v in VECTORS if v["name"] == "non-ascii")
-        self.start(options_for(v))
-        seen = read_until(self.master, b"Keyword 1: ")
-        self.assertFalse(self.echo_is_on())
-        os.write(self.master, v["k1"] + b"\n")
-        seen += read_until(self.master, b"Keyword 2: ")
-        os.write(self.master, v["k2"] + b"\n")
-        seen += read_until(self.master, b"bits)")
-        self.assertEqual(self.process.wait(timeout=60), 0)
-        self.assertNotIn(v["k1"], seen)
-        self.assertNotIn(v["k2"], seen)
-        self.assertIn(v["password"].encode(), seen)
-        self.assertTrue(self.echo_is_on())
+        result = run(options_for(v) + ["--", v["k2"].decode()], v["k1"] + b"\n")
+        self.assertEqual(result.returncode, 0, result.stderr)
+        self.assertEqual(result.stdout, v["password"].encode() + b"\n")
 
-    def test_ctrl_c_at_the_prompt_restores_echo(self):
-        self.start()
-        read_until(self.master, b"Keyword 1: ")
-        self.assertFalse(self.echo_is_on())
-        os.write(self.master, b"half typed\x03")
-        self.assertEqual(self.process.wait(timeout=30), -signal.SIGINT)
-        self.assertTrue(self.echo_is_on())
+    def test_an_argument_that_is_not_utf8_is_refused_as_piped_input_is(self):
+        if under_wine():
+            self.skipTest("Windows hands over its arguments as UTF-16")
+        result = run([b"caf\xe9"], b"alpha\n")
+        self.assertEqual(result.returncode, 1)
+        self.assertEqual(result.stdout, b"")
+        self.assertIn(b"tarnwell-cli: Keyword 2 is not UTF-8 text", result.stderr)
 
-    def test_end_of_input_at_an_empty_prompt_ends_the_program(self):
-        for prompt, before in ((b"Keyword 1: ", b""), (b"Keyword 2: ", b"alpha\n")):
-            with self.subTest(prompt=prompt):
-                self.start(stdout=subprocess.PIPE)
-                read_until(self.master, b"Keyword 1: ")
-                if before:
-                    os.write(self.master, before)
-                    read_until(self.master, b"Keyword 2: ")
-                os.write(self.master, b"\x04")  # Ctrl+D
-                self.assertEqual(self.process.wait(timeout=30), 1)
-                self.assertEqual(self.process.stdout.read(), b"")
-                if not before:
-                    self.assertNotIn(b"Keyword 2: ", read_until(self.master, None))
-                self.assertTrue(self.echo_is_on())
-                self.process.stdout.close()
-                self.process = None
-
-    def test_typed_keyword_that_fills_the_line_buffer_is_refused(self):
-        # Linux keeps 4095 bytes of a line and drops the rest without a word;
-        # piped, the same keyword would be read whole.
-        self.start(stdout=subprocess.PIPE)
-        read_until(self.master, b"Keyword 1: ")
-        os.write(self.master, b"k" * 5000 + b"\n")
-        seen = read_until(self.master, b"instead.")
-        self.assertIn(b"Keyword 1 filled the terminal's line limit", seen)
-        self.assertIn(b"pipe the keywords", seen)
-        self.assertEqual(self.process.wait(timeout=30), 1)
-        self.assertEqual(self.process.stdout.read(), b"")
-        self.process.stdout.close()
-
-    def test_just_below_the_line_buffer_is_a_keyword(self):
-        self.start()
-        read_until(self.master, b"Keyword 1: ")
-        os.write(self.master, b"k" * 4094 + b"\n")
-        read_until(self.master, b"Keyword 2: ")
-        os.write(self.master, b"beta\n")
-        read_until(self.master, b"bits)")
-        self.assertEqual(self.process.wait(timeout=60), 0)
-
-    def test_ctrl_z_gives_echo_back_and_fg_asks_again_with_echo_off(self):
+    def test_quiet_leaves_out_the_strength_line(self):
         v = next(v for v in VECTORS if v["name"] == "default")
-        self.start([sys.executable, "-c", JOB_CONTROL_SHELL] + PROGRAM + options_for(v),
-                   program=False)
-        job = int(read_until(self.master, b"]").split(b"[job ")[1].split(b"]")[0])
-        read_until(self.master, b"Keyword 1: ")
-        self.assertFalse(self.echo_is_on())
-        # Typed before the stop: must not become part of keyword 1.
-        os.write(self.master, b"typed before the stop")
-        os.write(self.master, b"\x1a")  # Ctrl+Z
-        read_until(self.master, b"[stopped]")
-        self.assertTrue(self.echo_is_on())
-        os.kill(job, signal.SIGCONT)  # fg
-        read_until(self.master, b"Keyword 1: ")
-        self.assertTrue(wait_for(lambda: not self.echo_is_on()))
-        os.write(self.master, v["k1"] + b"\n")
-        read_until(self.master, b"Keyword 2: ")
-        os.write(self.master, v["k2"] + b"\n")
-        seen = read_until(self.master, b"[exit 0]")
-        self.assertIn(v["password"].encode() + b"\r\n", seen)
-        self.assertTrue(self.echo_is_on())
+        for spelling in ("-q", "--quiet"):
+            with self.subTest(spelling):
+                result = run([spelling], v["k1"] + b"\n" + v["k2"] + b"\n")
+                self.assertEqual(result.returncode, 0, result.stderr)
+                self.assertEqual(result.stdout, v["password"].encode() + b"\n")
+                self.assertEqual(result.stderr, b"")
 
-    def test_ctrl_backslash_leaves_no_core_file(self):
-        with open("/proc/sys/kernel/core_pattern") as f:
-            pattern = f.read().strip()
-        if pattern.startswith("|") or "/" in pattern:
-            self.skipTest("core files go elsewhere on this machine (core_pattern %r)" % pattern)
-        if SANITIZED:
-            self.skipTest("AddressSanitizer turns core files off by itself")
-        with tempfile.TemporaryDirectory() as folder:
-            # The control: a process under the same limit in the same folder
-            # does leave a core file when it gets SIGQUIT.
-            control = subprocess.run(
-                [sys.executable, "-c", "import os, signal; os.kill(os.getpid(), signal.SIGQUIT)"],
-                cwd=folder, preexec_fn=allow_core_files)
-            self.assertEqual(control.returncode, -signal.SIGQUIT)
-            if not core_files(folder):
-                self.skipTest("this machine writes no core file even for the control process")
-            for name in core_files(folder):
-                os.remove(os.path.join(folder, name))
+    def test_confirm_needs_a_terminal(self):
+        result = run(["--confirm"], b"alpha\nbeta\n")
+        self.assertEqual(result.returncode, 2)
+        self.assertEqual(result.stdout, b"")
+        self.assertIn(b"--confirm", result.stderr)
+        self.assertIn(b"--help", result.stderr)
 
-            self.start(cwd=folder, limit_core=True)
-            read_until(self.master, b"Keyword 1: ")
-            os.write(self.master, b"secret keyword one\n")
-            read_until(self.master, b"Keyword 2: ")
-            os.write(self.master, b"half typed\x1c")  # Ctrl+\\
-            self.assertEqual(self.process.wait(timeout=30), -signal.SIGQUIT)
-            self.assertEqual(core_files(folder), [])
-            self.assertTrue(self.echo_is_on())
-
-
-# Stands in for an interactive shell: runs the program as a job in its own
-# process group in the foreground, and says when it stops and how it ends.
-# A stop from the terminal needs such a parent, since the kernel ignores
-# Ctrl+Z in a process group that has none (an orphaned one).
-JOB_CONTROL_SHELL = r"""
-import os, signal, sys
-signal.signal(signal.SIGTTOU, signal.SIG_IGN)
-pid = os.fork()
-if pid == 0:
-    os.setpgid(0, 0)
-    os.tcsetpgrp(0, os.getpid())
-    signal.signal(signal.SIGTTOU, signal.SIG_DFL)
-    os.execvp(sys.argv[1], sys.argv[1:])
-try:
-    os.setpgid(pid, pid)
-except OSError:
-    pass
-os.write(2, b"[job %d]" % pid)
-while True:
-    _, status = os.waitpid(pid, os.WUNTRACED)
-    if os.WIFSTOPPED(status):
-        os.write(2, b"[stopped]")
-    else:
-        os.write(2, b"[exit %d]" % os.waitstatus_to_exitcode(status))
-        break
-"""
-
-
-def allow_core_files():
-    resource.setrlimit(resource.RLIMIT_CORE, (resource.RLIM_INFINITY, resource.RLIM_INFINITY))
-
-
-def core_files(folder):
-    return sorted(name for name in os.listdir(folder) if re.match(r"core(\.|$)", name))
-
-
-def wait_for(condition, timeout=10):
-    deadline = time.time() + timeout
-    while not condition():
-        if time.time() > deadline:
-            return False
-        time.sleep(0.02)
-    return True
+    def test_every_message_starts_with_the_programs_name(self):
+        cases = [([], b"a\x00b\nc\n"), ([], b"alpha\n"), ([], b"alpha\nbeta\nthird\n"),
+                 ([], b"caf\xe9\nbeta\n"), (["beta"], b"alpha\nbeta\n"), (["--bogus"], b""),
+                 (["--symbols", "abc"], b"alpha\nbeta\n"), (["--confirm"], b"alpha\n")]
+        results = run_all(cases)
+        for (args, stdin), result in zip(cases, results):
+            with self.subTest(args=args, stdin=stdin):
+                lines = finished(result).stderr.decode("utf-8", "replace").splitlines()
+                messages = [line for line in lines if not line.startswith("Generated password")]
+                self.assertTrue(messages)
+                for line in messages:
+                    self.assertTrue(line.startswith("tarnwell-cli: "), line)
 
 
 def main():

@@ -3,7 +3,8 @@
 #   check_hardening.sh elf program...         (Linux: PIE, full RELRO, BIND_NOW,
 #                                              stack protector, fortified calls)
 #   check_hardening.sh pe OBJDUMP program.exe... (Windows: ASLR with high-entropy
-#                                              addresses, NX, no link time)
+#                                              addresses, NX, no link time, an
+#                                              embedded manifest)
 # Prints every missing property and exits 1 if there is one.
 set -uo pipefail
 kind=$1
@@ -40,6 +41,19 @@ for program in "$@"; do
       done
       grep -q '^Time/Date[[:space:]]*Thu Jan  1 00:00:00 1970$' <<< "$headers" ||
         lack "$program" "the link time is in the header"
+      # The one resource is the application manifest, type 24 (RT_MANIFEST)
+      # with id 1: with it embedded, the loader ignores a manifest file
+      # beside the program that could redirect its DLLs. Its directory
+      # carries no time.
+      resources=$(sed -n '/The .rsrc Resource Directory section/,/Resources start/p' <<< "$headers")
+      { grep -qE 'Type Table: .*Num Names: 0, IDs: 1$' <<< "$resources" &&
+        grep -qE '^[0-9a-f]+ {3}Entry: ID: 0x000018,' <<< "$resources" &&
+        grep -qE 'Name Table: .*Num Names: 0, IDs: 1$' <<< "$resources" &&
+        grep -qE '^[0-9a-f]+ {5}Entry: ID: 0x000001,' <<< "$resources"; } ||
+        lack "$program" "no embedded manifest (resource type 24, id 1) as its only resource"
+      if grep -o 'Time: [0-9a-f]*' <<< "$resources" | grep -qv 'Time: 00000000'; then
+        lack "$program" "a time in the resource directory"
+      fi
       ;;
     *)
       echo "usage: check_hardening.sh elf|pe [OBJDUMP] program..." >&2

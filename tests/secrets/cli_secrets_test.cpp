@@ -1,6 +1,7 @@
 // The command-line program's keyword buffers are overwritten with zeros
 // before they are released: the reader's buffer (LineReader), each line as it
-// grows (ReadKeywordLine), and both keywords (KeywordPair), on success and on
+// grows (ReadKeywordLine), a line after the keywords, both keywords
+// (KeywordPair), and every typed entry at the prompts, on success and on
 // every refusal. The reader and the pair are put on the heap here so that
 // their own release is scanned too.
 #include <gtest/gtest.h>
@@ -9,8 +10,10 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "cli/keyword_input.h"
+#include "cli/keyword_prompts.h"
 #include "secrets/freed_memory_scanner.h"
 
 namespace {
@@ -85,6 +88,10 @@ TEST(CliSecretsInMemoryTest, KeywordBuffersAreWipedBeforeRelease) {
          Join({tooLong, Text("\n"), short2, Text("\n")}), 0, false, false},
         {"refused: keyword 1 read whole, but over the limit", overLimit, short2,
          Join({overLimit, Text("\n"), short2, Text("\n")}), 0, false, false},
+        // Watched as "keyword 2": the line that follows the keywords.
+        {"refused: a line after the keywords", short1, long2,
+         Join({short1, Text("\n"), short2, Text("\n\n"), long2, Text("\n")}), 100, false,
+         false},
     };
     for (const Case& c : cases) {
         // Any leaked run of 47 bytes or more holds one of these windows.
@@ -100,7 +107,7 @@ TEST(CliSecretsInMemoryTest, KeywordBuffersAreWipedBeforeRelease) {
         error.reserve(200);  // so that the message never moves the scan's results
 
         StartScanning();
-        const bool accepted = ReadKeywordsFromLines(*reader, *keywords, error);
+        const bool accepted = ReadKeywordsFromLines(*reader, PipedKeywords::Both, *keywords, error);
         const bool asPiped = keywords->keyword1 == c.keyword1 && keywords->keyword2 == c.keyword2;
         keywords.reset();
         reader.reset();
@@ -110,6 +117,70 @@ TEST(CliSecretsInMemoryTest, KeywordBuffersAreWipedBeforeRelease) {
         if (c.accepted) {
             EXPECT_TRUE(asPiped) << c.name;
         }
+        EXPECT_GT(BlocksScanned(), 0u) << c.name;
+        const std::vector<FreedSecret> found = FreedSecretsFound();
+        EXPECT_TRUE(found.empty()) << c.name << ": released without wiping: " << Describe(found);
+        ForgetWatchedSecrets();
+    }
+}
+
+// Typed entries, one a prompt, as the console hands them over.
+struct TypedEntries {
+    std::vector<const Bytes*> lines;
+    std::size_t next = 0;
+};
+
+LineStatus ReadTypedEntry(void* context, const char*, Bytes& line) {
+    auto& typed = *static_cast<TypedEntries*>(context);
+    SecureWipeContents(line);
+    line.clear();
+    if (typed.next == typed.lines.size()) return LineStatus::EndOfInput;
+    line = *typed.lines[typed.next++];
+    return LineStatus::Ok;
+}
+
+void IgnoreNotice(void*, const std::string&) {}
+
+TEST(CliSecretsInMemoryTest, TypedEntriesAreWipedBeforeRelease) {
+    const Bytes keyword1 = MakeKeyword(60, 7), keyword2 = MakeKeyword(50, 8);
+    const Bytes mistyped = MakeKeyword(55, 9);
+    const Bytes withArrow = Join({MakeKeyword(40, 10), Text("\x1b[D"), MakeKeyword(20, 11)});
+    struct Case {
+        const char* name;
+        bool confirm;
+        std::vector<const Bytes*> typed;
+        const Bytes* watched;  // besides the two keywords
+        bool accepted;
+    };
+    const Case cases[] = {
+        {"confirmed", true, {&keyword1, &keyword1, &keyword2}, nullptr, true},
+        {"refused: the entries differ", true, {&keyword1, &mistyped}, &mistyped, false},
+        {"an arrow key, typed again", false, {&withArrow, &keyword1, &keyword2}, &withArrow,
+         true},
+        {"refused: three arrow keys", false, {&withArrow, &withArrow, &withArrow}, &withArrow,
+         false},
+    };
+    for (const Case& c : cases) {
+        WatchForWindows("keyword 1", keyword1, 0, 8);
+        WatchForWindows("keyword 2", keyword2, 0, 8);
+        if (c.watched != nullptr) WatchForWindows("the other entry", *c.watched, 0, 8);
+        TypedEntries typed{c.typed, 0};
+        KeywordPrompter prompter;
+        prompter.readLine = ReadTypedEntry;
+        prompter.tell = IgnoreNotice;
+        prompter.context = &typed;
+        PromptChoices choices;
+        choices.confirm = c.confirm;
+        auto keywords = std::make_unique<KeywordPair>();
+        std::string error;
+        error.reserve(300);
+
+        StartScanning();
+        const bool accepted = AskForKeywords(prompter, choices, *keywords, error);
+        keywords.reset();
+        StopScanning();
+
+        EXPECT_EQ(accepted, c.accepted) << c.name << ": " << error;
         EXPECT_GT(BlocksScanned(), 0u) << c.name;
         const std::vector<FreedSecret> found = FreedSecretsFound();
         EXPECT_TRUE(found.empty()) << c.name << ": released without wiping: " << Describe(found);

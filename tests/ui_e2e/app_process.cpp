@@ -212,6 +212,18 @@ std::wstring ReadClipboardText(bool* hasText) {
     return text;
 }
 
+ClipboardHolder::ClipboardHolder()
+    : window_(CreateWindowExW(0, L"STATIC", L"clipboard holder", 0, 0, 0, 1, 1, HWND_MESSAGE,
+                              nullptr, nullptr, nullptr)),
+      open_(OpenClipboard(window_) != FALSE) {}
+
+void ClipboardHolder::Release() {
+    if (open_) CloseClipboard();
+    open_ = false;
+    if (window_) DestroyWindow(window_);
+    window_ = nullptr;
+}
+
 bool PutTextOnClipboard(const std::wstring& text) {
     if (!OpenClipboardWhenFree()) return false;
     EmptyClipboard();

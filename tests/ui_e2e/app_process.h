@@ -9,7 +9,7 @@
 
 // The programs under test, the stand-in bcrypt.dll with Wine's own that it
 // forwards to, the folder where copies of the programs run with it
-// (fault_injection.h), and the DLL and program of the planting test, as
+// (fault_injection.h), and the DLL and programs of the planting test, as
 // Windows paths; set by main() from the command line.
 struct ProgramPaths {
     std::wstring program;
@@ -19,6 +19,7 @@ struct ProgramPaths {
     std::wstring faultCopyFolder;
     std::wstring plantedMarker;
     std::wstring plantingControl;
+    std::wstring programWithoutManifest;  // the window program, its manifest left out
 };
 extern ProgramPaths g_programPaths;
 
@@ -98,6 +99,21 @@ void SyncWithProgram(HWND window);
 bool OpenClipboardWhenFree();
 std::wstring ReadClipboardText(bool* hasText);
 bool PutTextOnClipboard(const std::wstring& text);
+// The clipboard held open by a window of the test's own, as another
+// application holds it while it reads or writes.
+class ClipboardHolder {
+public:
+    ClipboardHolder();
+    ~ClipboardHolder() { Release(); }
+    ClipboardHolder(const ClipboardHolder&) = delete;
+    ClipboardHolder& operator=(const ClipboardHolder&) = delete;
+    bool IsOpen() const { return open_; }
+    void Release();
+
+private:
+    HWND window_;
+    bool open_;
+};
 std::wstring Utf8ToWide(const std::string& utf8);
 std::string WideToUtf8(const std::wstring& wide);
 

@@ -1,5 +1,6 @@
 // ui_e2e PROGRAM BCRYPT_STANDIN FAULT_COPY_DIR SCREENSHOT_DIR
-//        CLI WINE_BCRYPT PLANTED_MARKER PLANTING_CONTROL [gtest options]
+//        CLI WINE_BCRYPT PLANTED_MARKER PLANTING_CONTROL
+//        PROGRAM_WITHOUT_MANIFEST [gtest options]
 #include <windows.h>
 
 #include <cstdio>
@@ -23,7 +24,8 @@ namespace {
 // the windows nor places them.
 void SetWineWindowOptions() {
     for (const wchar_t* program :
-         {L"TarnwellPasswordGenerator.exe", kFaultCopyName, kPlantedCopyName}) {
+         {L"TarnwellPasswordGenerator.exe", kFaultCopyName, kPlantedCopyName,
+          kUnmanifestedCopyName}) {
         const std::wstring key =
             std::wstring(L"Software\\Wine\\AppDefaults\\") + program + L"\\X11 Driver";
         const wchar_t no[] = L"N";
@@ -37,10 +39,11 @@ void SetWineWindowOptions() {
 
 int wmain(int argc, wchar_t** argv) {
     testing::InitGoogleTest(&argc, argv);
-    if (argc < 9) {
+    if (argc < 10) {
         std::fprintf(stderr,
                      "usage: ui_e2e PROGRAM BCRYPT_STANDIN FAULT_COPY_DIR SCREENSHOT_DIR\n"
-                     "              CLI WINE_BCRYPT PLANTED_MARKER PLANTING_CONTROL\n");
+                     "              CLI WINE_BCRYPT PLANTED_MARKER PLANTING_CONTROL\n"
+                     "              PROGRAM_WITHOUT_MANIFEST\n");
         return 2;
     }
     g_programPaths.program = ToWindowsPath(WideToUtf8(argv[1]));
@@ -51,6 +54,7 @@ int wmain(int argc, wchar_t** argv) {
     g_programPaths.wineBcrypt = ToWindowsPath(WideToUtf8(argv[6]));
     g_programPaths.plantedMarker = ToWindowsPath(WideToUtf8(argv[7]));
     g_programPaths.plantingControl = ToWindowsPath(WideToUtf8(argv[8]));
+    g_programPaths.programWithoutManifest = ToWindowsPath(WideToUtf8(argv[9]));
     SetWineWindowOptions();
     std::string error;
     if (!PrepareFaultCopy(&error)) {

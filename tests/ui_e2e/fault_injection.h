@@ -18,8 +18,10 @@
 
 constexpr wchar_t kFaultCopyName[] = L"TarnwellPasswordGenerator_faultcopy.exe";
 constexpr wchar_t kCliFaultCopyName[] = L"tarnwell-cli_faultcopy.exe";
-// The window program's copy beside planted DLLs (planting_e2e_test.cpp).
+// The window program's copy beside planted DLLs (planting_e2e_test.cpp), and
+// there too the same program built without its embedded manifest.
 constexpr wchar_t kPlantedCopyName[] = L"TarnwellPasswordGenerator_planted.exe";
+constexpr wchar_t kUnmanifestedCopyName[] = L"TarnwellPasswordGenerator_unmanifested.exe";
 
 // Installs the stand-in into the prefix's system folder, copies both
 // programs into the fault copy folder and sets the copies' DLL override.

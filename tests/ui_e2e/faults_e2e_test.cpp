@@ -115,7 +115,7 @@ TEST(CryptoFaults, TheCommandLineProgramFailsBeforeAskingForKeywords) {
         EXPECT_EQ(run.exitCode, 1u);
         EXPECT_EQ(run.output, "");
         // Standard error is in text mode, as for every Windows console program.
-        EXPECT_EQ(run.errors, "Failed to initialize cryptographic providers.\r\n");
+        EXPECT_EQ(run.errors, "tarnwell-cli: Failed to initialize cryptographic providers.\r\n");
     }
 }
 

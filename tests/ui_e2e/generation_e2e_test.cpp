@@ -59,6 +59,27 @@ RECT DragByCaption(HWND window, int dx, int dy) {
     return WindowRect(window);
 }
 
+// The program's top-level windows of a class, however many there are.
+int CountTopLevel(DWORD processId, const wchar_t* className) {
+    struct Search {
+        DWORD processId;
+        const wchar_t* className;
+        int count;
+    } search{processId, className, 0};
+    EnumWindows(
+        [](HWND window, LPARAM data) -> BOOL {
+            auto* search = reinterpret_cast<Search*>(data);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            if (owner == search->processId && ClassNameOf(window) == search->className) {
+                ++search->count;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.count;
+}
+
 bool SameRect(const RECT& a, const RECT& b) {
     return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
 }
@@ -201,6 +222,37 @@ TEST_F(DefaultGeneration, ClosingWithoutCopyingLeavesTheClipboardAlone) {
     const RECT after = DragByCaption(app_->MainWindow(), 120, 90);
     EXPECT_EQ(after.left - before.left, 120);
     EXPECT_EQ(after.top - before.top, 90);
+}
+
+// UI automation and screen readers post their clicks. Three posted at once
+// are all queued before the first generation ends; the two that arrive while
+// its result window is open do nothing.
+TEST(RepeatedGenerate, PostedClicksOpenOneResultWindow) {
+    AppProcess app;
+    HWND main = app.WaitForMainWindow();
+    ASSERT_NE(main, nullptr);
+    EnterVector(main, VectorNamed("default"));
+    HWND generate = GetDlgItem(main, kGenerate);
+    for (int click = 0; click < 3; ++click) PostMessageW(generate, BM_CLICK, 0, 0);
+    HWND result = app.WaitForTopLevel(kResultClass, 60000);
+    ASSERT_NE(result, nullptr);
+    SyncWithProgram(main);
+    EXPECT_EQ(CountTopLevel(app.ProcessId(), kResultClass), 1);
+    EXPECT_FALSE(IsWindowEnabled(main));
+    EXPECT_EQ(WindowText(GetDlgItem(result, kResultEdit)),
+              VectorPassword(VectorNamed("default")));
+
+    PostMessageW(result, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(result); }, 10000));
+    SyncWithProgram(main);
+    EXPECT_TRUE(IsWindowEnabled(main));
+    EXPECT_EQ(CountTopLevel(app.ProcessId(), kResultClass), 0);
+    EXPECT_EQ(app.FindMessageBox(), nullptr);
+
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    DWORD exitCode = 99;
+    EXPECT_TRUE(app.WaitForExit(20000, &exitCode));
+    EXPECT_EQ(exitCode, 0u);
 }
 
 }  // namespace

@@ -1,11 +1,17 @@
 // A bcrypt.dll and a comctl32.dll planted beside copies of both programs, as
-// someone could leave them in a Downloads folder. Neither is a known DLL, so
-// an ordinary load looks in the program's own folder first, and under Wine a
-// program whose overrides say "n,b" then takes the DLL found there. With
-// those overrides, the programs must still never load the planted ones.
+// someone could leave them in a Downloads folder, with an
+// "<program>.exe.manifest" beside each copy whose <file> entries redirect
+// both DLLs to that folder. Neither is a known DLL, so an ordinary load looks
+// in the program's own folder first, and the manifest's redirection comes
+// before even a load from the system folder only; a manifest embedded in the
+// program makes the loader ignore the external one. Under Wine a program
+// whose overrides say "n,b" takes the DLL that the search or the redirection
+// finds. With those overrides, the programs must still never load the
+// planted ones.
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -19,6 +25,9 @@ namespace {
 constexpr wchar_t kPlantedCliName[] = L"tarnwell-cli_planted.exe";
 constexpr wchar_t kControlName[] = L"planting_control.exe";
 const wchar_t* const kPlantedDlls[] = {L"bcrypt", L"comctl32"};
+// The copies that find a redirecting manifest beside them.
+const wchar_t* const kManifestedCopies[] = {kPlantedCopyName, kPlantedCliName,
+                                            kUnmanifestedCopyName};
 
 std::wstring PlantingFolder() { return g_programPaths.faultCopyFolder + L"\\planted"; }
 
@@ -29,6 +38,34 @@ std::wstring MarkOf(const wchar_t* dll) { return InFolder(std::wstring(dll) + L"
 
 bool Marked(const wchar_t* dll) {
     return GetFileAttributesW(MarkOf(dll).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+void ClearMarks() {
+    for (const wchar_t* dll : kPlantedDlls) DeleteFileW(MarkOf(dll).c_str());
+}
+
+// Writes "<program>.manifest" beside the program: an assembly whose files
+// are the named DLLs (without ".dll"), which the loader then takes from the
+// manifest's folder.
+bool WriteRedirectingManifest(const std::wstring& program,
+                              const std::vector<const wchar_t*>& dlls, std::string* error) {
+    std::string text =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
+        "<assembly xmlns=\"urn:schemas-microsoft-com:asm.v1\" manifestVersion=\"1.0\">\n"
+        "  <assemblyIdentity type=\"win32\" name=\"Planted.Redirection\" version=\"1.0.0.0\"/>\n";
+    for (const wchar_t* dll : dlls) text += "  <file name=\"" + WideToUtf8(dll) + ".dll\"/>\n";
+    text += "</assembly>\n";
+    const std::wstring path = InFolder(program + L".manifest");
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD written = 0;
+    const bool ok = file != INVALID_HANDLE_VALUE &&
+                    WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written,
+                              nullptr) &&
+                    written == text.size();
+    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+    if (!ok) *error = "cannot write " + WideToUtf8(path);
+    return ok;
 }
 
 class Planting : public testing::Test {
@@ -45,15 +82,25 @@ protected:
         std::string error;
         for (const auto& program : programs) {
             ASSERT_TRUE(CopyInto(program.from, InFolder(program.name), &error)) << error;
-            for (const wchar_t* dll : kPlantedDlls) {
-                ASSERT_TRUE(PreferNativeDll(program.name, dll, &error)) << error;
-            }
+        }
+        for (const wchar_t* dll : kPlantedDlls) {
+            ASSERT_TRUE(PreferNativeDll(kControlName, dll, &error)) << error;
         }
         for (const wchar_t* dll : kPlantedDlls) {
             const std::wstring planted = InFolder(std::wstring(dll) + L".dll");
             ASSERT_TRUE(CopyInto(g_programPaths.plantedMarker, planted, &error)) << error;
-            DeleteFileW(MarkOf(dll).c_str());
         }
+        ASSERT_TRUE(CopyInto(g_programPaths.programWithoutManifest,
+                             InFolder(kUnmanifestedCopyName), &error))
+            << error;
+        for (const wchar_t* program : kManifestedCopies) {
+            for (const wchar_t* dll : kPlantedDlls) {
+                ASSERT_TRUE(PreferNativeDll(program, dll, &error)) << error;
+            }
+            ASSERT_TRUE(WriteRedirectingManifest(program, {L"bcrypt", L"comctl32"}, &error))
+                << error;
+        }
+        ClearMarks();
     }
 
     void ExpectNothingLoaded() {
@@ -71,6 +118,38 @@ TEST_F(Planting, AnOrdinaryLoadTakesThePlantedDlls) {
     EXPECT_EQ(control.exitCode, 0u);
     for (const wchar_t* dll : kPlantedDlls) {
         EXPECT_TRUE(Marked(dll)) << dll << ".dll was not loaded";
+    }
+}
+
+// Without this, the programs' tests below could pass merely because Wine
+// never honoured the manifest beside them. The window program built without
+// its own manifest has its bcrypt, and then its common controls, redirected
+// to the planted DLLs. A planted bcrypt fails the start-up before the common
+// controls are loaded, so each DLL has a run of its own.
+TEST_F(Planting, AnExternalManifestRedirectsAProgramWithoutItsOwn) {
+    const struct {
+        std::vector<const wchar_t*> redirected;
+        const wchar_t* loaded;
+        bool startsUp;  // with the system's bcrypt
+    } cases[] = {{{L"bcrypt", L"comctl32"}, L"bcrypt", false},
+                 {{L"comctl32"}, L"comctl32", true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "the manifest redirects " << c.redirected.size()
+                                        << " DLLs; expected loaded: " << WideToUtf8(c.loaded));
+        std::string error;
+        ASSERT_TRUE(WriteRedirectingManifest(kUnmanifestedCopyName, c.redirected, &error))
+            << error;
+        ClearMarks();
+        AppProcess app(InFolder(kUnmanifestedCopyName));
+        ASSERT_TRUE(app.Started());
+        EXPECT_TRUE(WaitUntil([&] { return Marked(c.loaded); }, 20000))
+            << "the planted " << WideToUtf8(c.loaded) << ".dll was not loaded";
+        if (c.startsUp) {
+            // Past start-up, bcrypt came from the system folder: only the
+            // redirection reached the planted DLL.
+            EXPECT_NE(app.WaitForMainWindow(), nullptr);
+            EXPECT_FALSE(Marked(L"bcrypt"));
+        }
     }
 }
 

@@ -92,7 +92,7 @@ bool ClipboardTimerWatch::Watch(HWND mainWindow) {
     DWORD processId = 0;
     const DWORD thread = GetWindowThreadProcessId(mainWindow, &processId);
     // The slot first: the hook may fire as soon as it is set.
-    slots_[used_] = TimerLogSlot{processId, 0};
+    slots_[used_] = TimerLogSlot{processId, 0, 0};
     hooks_[used_] = SetWindowsHookExW(WH_GETMESSAGE, procedure, dll_, thread);
     if (!hooks_[used_]) {
         slots_[used_] = TimerLogSlot{};
@@ -104,15 +104,23 @@ bool ClipboardTimerWatch::Watch(HWND mainWindow) {
     return true;
 }
 
-LONG ClipboardTimerWatch::TimerMessages(HWND mainWindow) const {
+TimerLogSlot* ClipboardTimerWatch::SlotOf(HWND mainWindow) const {
     DWORD processId = 0;
     GetWindowThreadProcessId(mainWindow, &processId);
     for (int i = 0; i < used_; ++i) {
-        if (slots_[i].processId == processId) {
-            return InterlockedCompareExchange(&slots_[i].timerMessages, 0, 0);
-        }
+        if (slots_[i].processId == processId) return &slots_[i];
     }
-    return -1;
+    return nullptr;
+}
+
+LONG ClipboardTimerWatch::TimerMessages(HWND mainWindow) const {
+    TimerLogSlot* slot = SlotOf(mainWindow);
+    return slot ? InterlockedCompareExchange(&slot->timerMessages, 0, 0) : -1;
+}
+
+LONG ClipboardTimerWatch::RetryMessages(HWND mainWindow) const {
+    TimerLogSlot* slot = SlotOf(mainWindow);
+    return slot ? InterlockedCompareExchange(&slot->retryMessages, 0, 0) : -1;
 }
 
 namespace {

@@ -65,13 +65,16 @@ private:
 // When the clipboard check runs. The check itself changes nothing that
 // another process could see when it leaves the clipboard alone; so a second
 // hook, kept on each watched program's thread, counts the clipboard timer
-// messages (WM_TIMER, id 1) that the thread takes from its queue, in a
+// messages (WM_TIMER, id 1) and the retry timer messages of a check that
+// found the clipboard busy (id 2) that the thread takes from its queue, in a
 // shared table of one slot per process.
 constexpr wchar_t kTimerLogName[] = L"TarnwellE2eTimerLog";
 constexpr UINT_PTR kClipboardTimerId = 1;
+constexpr UINT_PTR kClipboardRetryTimerId = 2;
 struct TimerLogSlot {
     DWORD processId;
     LONG timerMessages;
+    LONG retryMessages;
 };
 constexpr int kTimerLogSlots = 32;
 
@@ -89,6 +92,8 @@ public:
     // `mainWindow`. Once this has grown, SyncWithProgram returns only when
     // the check that the message started has finished.
     LONG TimerMessages(HWND mainWindow) const;
+    // The retry timer messages taken so far by that process.
+    LONG RetryMessages(HWND mainWindow) const;
 
 private:
     HMODULE dll_ = nullptr;
@@ -96,6 +101,8 @@ private:
     TimerLogSlot* slots_ = nullptr;
     int used_ = 0;
     HHOOK hooks_[kTimerLogSlots] = {};
+
+    TimerLogSlot* SlotOf(HWND mainWindow) const;
 };
 
 // Knowing when the program's thread has handled what the test gave it. A

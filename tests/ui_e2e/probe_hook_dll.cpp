@@ -225,20 +225,24 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK ProbeCallWndProc(int code, WPA
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
-// Counts the clipboard timer messages that this process's thread takes from
-// its queue (ClipboardTimerWatch).
+// Counts the clipboard timer and retry timer messages that this process's
+// thread takes from its queue (ClipboardTimerWatch).
 extern "C" __declspec(dllexport) LRESULT CALLBACK WatchClipboardTimer(int code, WPARAM wParam,
                                                                        LPARAM lParam) {
     const auto* message = reinterpret_cast<const MSG*>(lParam);
-    if (code == HC_ACTION && wParam == PM_REMOVE && message->message == WM_TIMER &&
-        message->wParam == kClipboardTimerId) {
+    LONG TimerLogSlot::*counter = nullptr;
+    if (code == HC_ACTION && wParam == PM_REMOVE && message->message == WM_TIMER) {
+        if (message->wParam == kClipboardTimerId) counter = &TimerLogSlot::timerMessages;
+        if (message->wParam == kClipboardRetryTimerId) counter = &TimerLogSlot::retryMessages;
+    }
+    if (counter) {
         if (HANDLE mapping = OpenFileMappingW(FILE_MAP_WRITE, FALSE, kTimerLogName)) {
             const DWORD bytes = sizeof(TimerLogSlot) * kTimerLogSlots;
             if (auto* slots = static_cast<TimerLogSlot*>(
                     MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, bytes))) {
                 for (int i = 0; i < kTimerLogSlots; ++i) {
                     if (slots[i].processId == GetCurrentProcessId()) {
-                        InterlockedIncrement(&slots[i].timerMessages);
+                        InterlockedIncrement(&(slots[i].*counter));
                     }
                 }
                 UnmapViewOfFile(slots);

@@ -20,6 +20,16 @@ bool Writable(const MEMORY_BASIC_INFORMATION& region) {
                               PAGE_EXECUTE_WRITECOPY)) != 0;
 }
 
+// As a C string literal writes it, without the quotes.
+std::string QuotedForC(const std::string& text) {
+    std::string quoted;
+    for (char ch : text) {
+        if (ch == '"' || ch == '\\') quoted += '\\';
+        quoted += ch;
+    }
+    return quoted;
+}
+
 }  // namespace
 
 std::vector<std::vector<std::uintptr_t>> FindInProcessMemory(
@@ -67,12 +77,15 @@ SecretCopies FindSecrets(const AppProcess& app, const PasswordVector& vector) {
     const std::string keyword1(vector.keyword1.begin(), vector.keyword1.end());
     const std::string keyword2(vector.keyword2.begin(), vector.keyword2.end());
     const std::vector<std::string> needles = {
-        Utf16Bytes(Utf8ToWide(vector.password)), vector.password,
+        Utf16Bytes(Utf8ToWide(vector.password)), vector.password, QuotedForC(vector.password),
         Utf16Bytes(Utf8ToWide(keyword1)),        keyword1,
         Utf16Bytes(Utf8ToWide(keyword2)),        keyword2,
     };
     const auto found = FindInProcessMemory(app.ProcessHandle(), needles);
-    return SecretCopies{{found[0], found[1]}, {found[2], found[3]}, {found[4], found[5]}};
+    SecretCopies copies{{found[0], found[1], found[2]}, {found[3], found[4]}, {found[5], found[6]}};
+    // A password with nothing to escape is found twice at the same places.
+    if (needles[2] == needles[1]) copies.password[2].clear();
+    return copies;
 }
 
 std::string DescribeCopies(HANDLE process, const std::vector<std::uintptr_t>& addresses) {

@@ -19,9 +19,11 @@ std::string Utf16Bytes(const std::wstring& text);
 class AppProcess;
 struct PasswordVector;
 
-// Where a vector's secrets lie in the program's memory.
+// Where a vector's secrets lie in the program's memory. The password is also
+// looked for as text quoted for a C string, with '"' and '\\' escaped, the
+// form in which debugging and logging code writes strings out.
 struct SecretCopies {
-    std::vector<std::uintptr_t> password[2];  // UTF-16, UTF-8
+    std::vector<std::uintptr_t> password[3];  // UTF-16, UTF-8, quoted
     std::vector<std::uintptr_t> keyword1[2];
     std::vector<std::uintptr_t> keyword2[2];
 };

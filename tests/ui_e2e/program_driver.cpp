@@ -156,6 +156,17 @@ bool PressKeys(const AppProcess& app, std::initializer_list<WORD> keys) {
     return true;
 }
 
+void ExpectGuardedTextOnClipboard(const std::wstring& text) {
+    bool hasText = false;
+    EXPECT_EQ(ReadClipboardText(&hasText), text);
+    for (const wchar_t* name :
+         {L"ExcludeClipboardContentFromMonitorProcessing", L"CanIncludeInClipboardHistory",
+          L"CanUploadToCloudClipboard", L"x-kde-passwordManagerHint"}) {
+        EXPECT_TRUE(IsClipboardFormatAvailable(RegisterClipboardFormatW(name)))
+            << "no " << testing::PrintToString(std::wstring(name));
+    }
+}
+
 bool CloseMessageBox(HWND box) {
     PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     return WaitUntil([&] { return !IsWindow(box); }, 10000);

@@ -68,6 +68,10 @@ bool ClickToFocus(const AppProcess& app, HWND control);
 // thread, which has the keyboard focus, has taken every key release and
 // handled what the keys started; false if it did not within seconds.
 bool PressKeys(const AppProcess& app, std::initializer_list<WORD> keys);
+// The clipboard holds exactly `text`, with the three formats that keep it
+// out of Windows' clipboard history and cloud clipboard and the hint that
+// Linux clipboard managers honour, as every copy the program makes does.
+void ExpectGuardedTextOnClipboard(const std::wstring& text);
 // Closes a message box with its OK button and waits for it to go.
 bool CloseMessageBox(HWND box);
 // The message box's own text (the static with id 0xFFFF).

@@ -2,7 +2,11 @@
 // or a crash dump would: after a generation, the password and the keywords
 // may remain only where the user can see them, the keyword edits' own text,
 // and the clipboard while the guard guards it. Several instances run at
-// once; the case after the guard fired is part of clipboard_faults.
+// once; the case after the guard fired is part of clipboard_faults. The
+// passwords of 64 and 128 characters wrap in the result window, and a
+// double-click selects a word in a keyword: both make the edit control find
+// where its text breaks, which Wine's line breaker once quoted into a buffer
+// of debug strings that nothing clears.
 #include <windows.h>
 
 #include <memory>
@@ -34,6 +38,9 @@ const SecretsCase kCases[] = {
     // Five characters fit a short string's inline buffer.
     {"closed without Copy, a five-character password", "shortest", Ending::kClosedWithoutCopy},
     {"after Copy, the guard armed", "non-ascii", Ending::kCopied},
+    // Long enough to wrap in the password edit: two lines, and three.
+    {"closed without Copy, 64 characters", "uppercase-symbol-32", Ending::kClosedWithoutCopy},
+    {"after Copy, 128 characters", "longest-all-symbols", Ending::kCopied},
     {"the result window could not be created", "swapped", Ending::kResultWindowRefused},
 };
 
@@ -106,6 +113,8 @@ TEST(SecretsInMemory, OnlyTheKeywordEditsAndTheGuardedClipboardHoldThem) {
             << "password, UTF-16: " << DescribeCopies(process, after.password[0]);
         EXPECT_EQ(after.password[1].size(), 0u)
             << "password, UTF-8: " << DescribeCopies(process, after.password[1]);
+        EXPECT_EQ(after.password[2].size(), 0u)
+            << "password, quoted: " << DescribeCopies(process, after.password[2]);
         const struct {
             const char* name;
             const std::vector<std::uintptr_t>& before;
@@ -120,6 +129,39 @@ TEST(SecretsInMemory, OnlyTheKeywordEditsAndTheGuardedClipboardHoldThem) {
                 << "; after: " << DescribeCopies(process, keyword.after);
         }
     }
+}
+
+TEST(SecretsInMemory, SelectingAWordInAKeywordLeavesNoCopy) {
+    AppProcess app;
+    HWND main = app.WaitForMainWindow();
+    ASSERT_NE(main, nullptr);
+    const PasswordVector& vector = VectorNamed("default");
+    TypeKeywords(main, vector);
+    SyncWithProgram(main);
+    const SecretCopies before = FindSecrets(app, vector);
+
+    // What a double-click on the first word sends, after its first click.
+    HWND keyword1 = GetDlgItem(main, kKeyword1);
+    PostMessageW(keyword1, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(8, 8));
+    PostMessageW(keyword1, WM_LBUTTONUP, 0, MAKELPARAM(8, 8));
+    SyncWithProgram(main);
+    // Start and end of the selection, packed: the keyword is short.
+    const auto selection = static_cast<DWORD>(SendMessageW(keyword1, EM_GETSEL, 0, 0));
+    EXPECT_LT(LOWORD(selection), HIWORD(selection))
+        << "no word was selected, so no line was broken";
+
+    const SecretCopies after = FindSecrets(app, vector);
+    HANDLE process = app.ProcessHandle();
+    for (int form : {0, 1}) {
+        EXPECT_LE(after.keyword1[form].size(), before.keyword1[form].size())
+            << (form == 0 ? "UTF-16" : "UTF-8")
+            << " before: " << DescribeCopies(process, before.keyword1[form])
+            << "; after: " << DescribeCopies(process, after.keyword1[form]);
+    }
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    DWORD exitCode = 99;
+    EXPECT_TRUE(app.WaitForExit(20000, &exitCode));
+    EXPECT_EQ(exitCode, 0u);
 }
 
 }  // namespace

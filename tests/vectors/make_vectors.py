@@ -11,6 +11,7 @@ passwords.tsv must not change: every row is a password that users rely on.
 """
 import hashlib
 import hmac
+import json
 import sys
 
 ITERATIONS = 600000
@@ -114,42 +115,101 @@ def filter_symbols(allowed: str) -> str:
 MARK = "\ufeff"
 DEFAULT_SYMBOLS = "!@#$%*-_"
 
-# name, arguments, keyword 1, keyword 2 (as piped, one line each), and the
-# expected outcome: ("password", length, classes, symbols, stderr part) with
-# the keywords as they must reach the derivation, or ("refused", exit code,
-# stderr part). Rows whose keywords are longer than 64 bytes are the slow
-# ones under Wine until long PBKDF2 secrets are hashed first.
+
+
+def lines(*texts, ending="\n"):
+    """Piped standard input: each text as one line."""
+    return "".join(text + ending for text in texts)
+
+
+# name, arguments, the piped standard input, and the expected outcome:
+# ("password", keyword 1, keyword 2, length, classes, symbols, stderr part)
+# with the keywords as they must reach the derivation, or ("refused", exit
+# code, stderr part). Rows whose keywords are longer than 64 bytes are the
+# slow ones under Wine until long PBKDF2 secrets are hashed first.
 INPUT_CASES = [
-    ("mark-removed", [], MARK + "correct horse", "battery staple",
+    ("mark-removed", [], lines(MARK + "correct horse", "battery staple"),
      ("password", "correct horse", "battery staple", 12, "lun", DEFAULT_SYMBOLS, "")),
-    ("one-mark-removed", [], MARK + MARK + "alpha", "beta",
+    ("one-mark-removed", [], lines(MARK + MARK + "alpha", "beta"),
      ("password", MARK + "alpha", "beta", 12, "lun", DEFAULT_SYMBOLS, "")),
-    ("mark-in-keyword-2-kept", [], "alpha", MARK + "beta",
+    ("mark-in-keyword-2-kept", [], lines("alpha", MARK + "beta"),
      ("password", "alpha", MARK + "beta", 12, "lun", DEFAULT_SYMBOLS, "")),
-    ("nul-in-keyword-1", [], "a\0b", "c", ("refused", 1, "Keyword 1 holds a NUL")),
-    ("nul-in-keyword-2", [], "a", "b\0c", ("refused", 1, "Keyword 2 holds a NUL")),
-    ("symbols-full-width", ["--symbols", "\uff01#"], "alpha", "beta",
+    ("nul-in-keyword-1", [], lines("a\0b", "c"),
+     ("refused", 1, "Keyword 1 holds a NUL")),
+    ("nul-in-keyword-2", [], lines("a", "b\0c"),
+     ("refused", 1, "Keyword 2 holds a NUL")),
+    ("symbols-full-width", ["--symbols", "\uff01#"], lines("alpha", "beta"),
      ("password", "alpha", "beta", 12, "lun", "#", "")),
-    ("symbols-check-mark", ["--symbols=\u2713!"], "alpha", "beta",
+    ("symbols-check-mark", ["--symbols=\u2713!"], lines("alpha", "beta"),
      ("password", "alpha", "beta", 12, "lun", "!", "")),
-    ("symbols-accented", ["--symbols", "\u00e0@\u00e9"], "alpha", "beta",
+    ("symbols-accented", ["--symbols", "\u00e0@\u00e9"], lines("alpha", "beta"),
      ("password", "alpha", "beta", 12, "lun", "@", "")),
-    ("symbols-double-exclamation", ["--symbols", "\u203c#"], "alpha", "beta",
+    ("symbols-double-exclamation", ["--symbols", "\u203c#"], lines("alpha", "beta"),
      ("password", "alpha", "beta", 12, "lun", "#", "")),
-    ("symbols-filtered-to-nothing", ["--symbols", "\u2713\uff01"], "alpha", "beta",
+    ("symbols-filtered-to-nothing", ["--symbols", "\u2713\uff01"], lines("alpha", "beta"),
      ("password", "alpha", "beta", 12, "lun", "", "no ASCII punctuation")),
-    ("length-full-width-digits", ["--length", "\uff11\uff12"], "alpha", "beta",
+    ("length-full-width-digits", ["--length", "\uff11\uff12"], lines("alpha", "beta"),
      ("refused", 2, "ASCII digits")),
-    ("length-arabic-indic-digits", ["--length=\u0661\u0662"], "alpha", "beta",
+    ("length-arabic-indic-digits", ["--length=\u0661\u0662"], lines("alpha", "beta"),
      ("refused", 2, "ASCII digits")),
-    ("keyword-at-limit-after-mark", [], MARK + "k" * 30000, "beta",
+    ("keyword-at-limit-after-mark", [], lines(MARK + "k" * 30000, "beta"),
      ("password", "k" * 30000, "beta", 12, "lun", DEFAULT_SYMBOLS, "")),
-    ("keyword-at-limit-in-pairs", [], "alpha", "\U0001F511" * 15000,
+    ("keyword-at-limit-in-pairs", [], lines("alpha", "\U0001F511" * 15000),
      ("password", "alpha", "\U0001F511" * 15000, 12, "lun", DEFAULT_SYMBOLS, "")),
-    ("keyword-past-limit", [], "k" * 30001, "beta", ("refused", 1, "Keyword 1 is longer than 30000")),
-    ("keyword-past-limit-in-pairs", [], "alpha", "\U0001F511" * 15000 + "k",
+    ("keyword-past-limit", [], lines("k" * 30001, "beta"),
+     ("refused", 1, "Keyword 1 is longer than 30000")),
+    ("keyword-past-limit-in-pairs", [], lines("alpha", "\U0001F511" * 15000 + "k"),
      ("refused", 1, "Keyword 2 is longer than 30000")),
+    # Keyword 2 as the argument: then the one piped line is keyword 1.
+    ("keyword-2-argument", ["bank"], lines("correct horse"),
+     ("password", "correct horse", "bank", 12, "lun", DEFAULT_SYMBOLS, "")),
+    ("keyword-2-argument-with-space", ["--length", "20", "bank 2"], lines("correct horse"),
+     ("password", "correct horse", "bank 2", 20, "lun", DEFAULT_SYMBOLS, "")),
+    ("keyword-2-argument-non-ascii", ["M\u00fcnchen \u20ac \U0001F511"], lines("correct horse"),
+     ("password", "correct horse", "M\u00fcnchen \u20ac \U0001F511", 12, "lun",
+      DEFAULT_SYMBOLS, "")),
+    ("keyword-2-argument-after-double-dash", ["--length", "16", "--", "-l"],
+     lines("correct horse"),
+     ("password", "correct horse", "-l", 16, "lun", DEFAULT_SYMBOLS, "")),
+    ("keyword-2-argument-empty", [""], lines("correct horse"),
+     ("refused", 1, "Both Keyword 1 and Keyword 2 are required.")),
+    ("keyword-2-argument-and-a-second-line", ["bank"], lines("correct horse", "bank"),
+     ("refused", 1, "the input has more lines than keywords")),
+    ("keyword-2-argument-trailing-empty-line", ["bank"], lines("correct horse", ""),
+     ("password", "correct horse", "bank", 12, "lun", DEFAULT_SYMBOLS, "")),
+    # The short form of --length, apart and attached.
+    ("short-length", ["-l", "20"], lines("alpha", "beta"),
+     ("password", "alpha", "beta", 20, "lun", DEFAULT_SYMBOLS, "")),
+    ("short-length-attached", ["-l20", "--no-symbols"], lines("alpha", "beta"),
+     ("password", "alpha", "beta", 20, "lun", "", "")),
+    # Exactly the keywords expected: a line more is refused, empty lines
+    # after them (an editor's final blank line) are not lines more.
+    ("extra-line", [], lines("alpha", "beta", "gamma"),
+     ("refused", 1, "the input has more lines than keywords")),
+    ("extra-line-after-empty-lines", [], lines("alpha", "beta", "", "", "gamma"),
+     ("refused", 1, "the input has more lines than keywords")),
+    ("extra-line-of-spaces", [], lines("alpha", "beta", " "),
+     ("refused", 1, "the input has more lines than keywords")),
+    ("trailing-empty-lines", [], lines("alpha", "beta", "", ""),
+     ("password", "alpha", "beta", 12, "lun", DEFAULT_SYMBOLS, "")),
+    ("trailing-empty-lines-crlf", [], lines("alpha", "beta", "", ending="\r\n"),
+     ("password", "alpha", "beta", 12, "lun", DEFAULT_SYMBOLS, "")),
 ]
+
+
+def given_length(args) -> int:
+    """The length that a row's options ask for, in any of its spellings."""
+    length = 12
+    for i, a in enumerate(args):
+        if a == "--":
+            break
+        if a in ("--length", "-l"):
+            length = int(args[i + 1])
+        elif a.startswith("--length="):
+            length = int(a.split("=", 1)[1])
+        elif a.startswith("-l") and a[2:].isdigit():
+            length = int(a[2:])
+    return length
 
 
 def compact_hex(data: bytes) -> str:
@@ -184,22 +244,26 @@ def compact_hex(data: bytes) -> str:
 def write_inputs(out) -> None:
     out.write("# The command-line program's input rules, written by make_vectors.py inputs.\n")
     out.write("# Every build must give these outcomes for these arguments and piped input.\n")
-    out.write("# name\targuments (space-separated)\tstandard input (hex runs, HEX*N repeats)"
+    out.write("# name\targuments (a JSON list of strings)\tstandard input (hex runs, HEX*N repeats)"
               "\texit code\tpassword\tpart of standard error\n")
-    for name, args, k1, k2, outcome in INPUT_CASES:
-        assert all(" " not in a and "\t" not in a for a in args)
-        stdin = (k1 + "\n" + k2 + "\n").encode("utf-8")
+    for name, args, piped, outcome in INPUT_CASES:
+        # JSON escapes tabs and line ends, so the row stays one line of fields.
+        arguments = json.dumps(args, ensure_ascii=False)
+        stdin = piped.encode("utf-8")
         if outcome[0] == "password":
             _, d1, d2, length, classes, symbols, message = outcome
             pw = password(d1, d2, length, classes, symbols)
             # The row's options must give this length, these classes and symbols.
             given = args[args.index("--symbols") + 1] if "--symbols" in args else None
             given = next((a.split("=", 1)[1] for a in args if a.startswith("--symbols=")), given)
+            if "--no-symbols" in args:
+                given = ""
             assert filter_symbols(given if given is not None else DEFAULT_SYMBOLS) == symbols
-            row = [name, " ".join(args), compact_hex(stdin), "0", pw, message]
+            assert given_length(args) == length
+            row = [name, arguments, compact_hex(stdin), "0", pw, message]
         else:
             _, code, message = outcome
-            row = [name, " ".join(args), compact_hex(stdin), str(code), "", message]
+            row = [name, arguments, compact_hex(stdin), str(code), "", message]
         out.write("\t".join(row) + "\n")
 
 
