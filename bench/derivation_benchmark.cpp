@@ -24,6 +24,7 @@
 
 #include "bench_inputs.h"
 #include "crypto/crypto.h"
+#include "crypto/openssl_handles.h"
 #include "derivation/key_derivation.h"
 #include "derivation/password_generator.h"
 
@@ -37,16 +38,6 @@ constexpr char kChainPrefix[] = "CompressionChain/";
 constexpr char kLimit[] = "limit";
 
 constexpr std::uint64_t kChainLength = 2ull * kPbkdf2Iterations;
-
-struct DigestContext {
-    EVP_MD_CTX* ctx = EVP_MD_CTX_new();
-    ~DigestContext() { EVP_MD_CTX_free(ctx); }
-};
-
-struct FetchedSha256 {
-    EVP_MD* md = EVP_MD_fetch(nullptr, "SHA256", nullptr);
-    ~FetchedSha256() { EVP_MD_free(md); }
-};
 
 // Each chain replaces `link` by its SHA-256 digest `count` times; false if a
 // call fails. The three differ only in how each digest is started.

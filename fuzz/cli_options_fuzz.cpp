@@ -79,6 +79,7 @@ std::vector<std::u16string> WriteBack(const CliOptions& options, bool shortForms
     }
     if (options.quiet) arguments.push_back(shortForms ? u"-q" : u"--quiet");
     if (options.confirm) arguments.push_back(u"--confirm");
+    if (options.copy) arguments.push_back(shortForms ? u"-c" : u"--copy");
     if (options.showHelp) arguments.push_back(shortForms ? u"-h" : u"--help");
     if (options.showVersion) arguments.push_back(shortForms ? u"-V" : u"--version");
     // After "--", so that any KEYWORD2, even "-q" or "--", is taken as such.
@@ -90,8 +91,9 @@ std::vector<std::u16string> WriteBack(const CliOptions& options, bool shortForms
 bool SameOptions(const CliOptions& a, const CliOptions& b) {
     return a.length == b.length && a.numbers == b.numbers && a.uppercase == b.uppercase &&
            a.lowercase == b.lowercase && a.symbols == b.symbols && a.quiet == b.quiet &&
-           a.confirm == b.confirm && a.showHelp == b.showHelp && a.showVersion == b.showVersion &&
-           a.keyword2Given == b.keyword2Given && a.keyword2 == b.keyword2;
+           a.confirm == b.confirm && a.copy == b.copy && a.showHelp == b.showHelp &&
+           a.showVersion == b.showVersion && a.keyword2Given == b.keyword2Given &&
+           a.keyword2 == b.keyword2;
 }
 
 bool StartsWith(const std::string& text, const char* prefix) { return text.rfind(prefix, 0) == 0; }

@@ -27,6 +27,3 @@ inline std::u16string UnitsFromBytes(const std::uint8_t* data, std::size_t size)
     }
     return units;
 }
-
-inline bool IsHighSurrogate(char32_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
-inline bool IsLowSurrogate(char32_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }

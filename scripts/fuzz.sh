@@ -20,12 +20,16 @@ if ! [[ "$seconds" =~ ^[1-9][0-9]*$ ]]; then
   exit 2
 fi
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(fuzz_filter_symbols fuzz_to_utf8 fuzz_keyword_reader
-                                     fuzz_cli_options fuzz_select_characters)
 
 scripts/install-deps.sh || exit 1
 if ! cmake --preset fuzz >/dev/null || ! cmake --build --preset fuzz --parallel 2; then
   echo "=== fuzz: build failed"
+  exit 1
+fi
+# Every target that fuzz/CMakeLists.txt defines, as the configure listed them.
+[ ${#targets[@]} -gt 0 ] || mapfile -t targets < build/fuzz/fuzz/fuzz_targets.txt
+if [ ${#targets[@]} -eq 0 ]; then
+  echo "=== fuzz: no fuzz target listed in build/fuzz/fuzz/fuzz_targets.txt"
   exit 1
 fi
 

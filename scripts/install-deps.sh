@@ -15,6 +15,7 @@ fi
 
 packages=(
   cmake ninja-build g++ python3 libssl-dev          # native build, OpenSSL provider
+  libxcb1-dev xclip                                 # --copy, and a real X client to read it
   googletest libgtest-dev libbenchmark-dev          # tests and benchmarks
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64  # Windows cross-build
   wine wine64 xvfb xauth openbox                    # running the Windows program

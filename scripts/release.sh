@@ -31,7 +31,7 @@ if [ "$(git rev-parse -q --verify "refs/tags/v$tag_version^{commit}")" != "$(git
 fi
 
 # What a release needs, and nothing that only the tests use.
-toolchain=(cmake ninja-build g++ libssl-dev g++-mingw-w64-x86-64-posix
+toolchain=(cmake ninja-build g++ libssl-dev libxcb1-dev g++-mingw-w64-x86-64-posix
            binutils-mingw-w64-x86-64 help2man gzip dpkg-dev file python3)
 scripts/install-deps.sh "${toolchain[@]}"
 
@@ -91,7 +91,7 @@ scripts/release-arm64.sh "$version"
   gcc_version=$(gcc -dumpversion)
   dpkg-query -W -f '${Package} ${Version}\n' \
     cmake ninja-build "gcc-$gcc_version" "g++-$gcc_version" "libstdc++-$gcc_version-dev" \
-    binutils libc6-dev libssl-dev libssl3 gcc-mingw-w64-x86-64-posix \
+    binutils libc6-dev libssl-dev libssl3 libxcb1-dev libxcb1 gcc-mingw-w64-x86-64-posix \
     g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev \
     help2man gzip dpkg-dev file python3-minimal zlib1g | sed 's/:amd64 / /' | sort
   echo

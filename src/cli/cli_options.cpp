@@ -17,6 +17,7 @@ enum class Option {
     NoSymbols,
     Quiet,
     Confirm,
+    Copy,
     Help,
     Version
 };
@@ -53,6 +54,8 @@ const std::vector<OptionSpec>& OptionTable() {
         {Option::Quiet, "quiet", 'q', nullptr, "leave out the strength estimate"},
         {Option::Confirm, "confirm", 0, nullptr,
          "at a terminal, ask for keyword 1 twice and go on only if both agree"},
+        {Option::Copy, "copy", 'c', nullptr,
+         "copy to the clipboard for 30 s instead of standard output"},
         {Option::Help, "help", 'h', nullptr, "show this help"},
         {Option::Version, "version", 'V', nullptr, "show the version"},
     };
@@ -192,6 +195,7 @@ std::string Apply(const OptionSpec& spec, const std::u16string& value, CliOption
         case Option::NoLowercase: options.lowercase = false; break;
         case Option::Quiet: options.quiet = true; break;
         case Option::Confirm: options.confirm = true; break;
+        case Option::Copy: options.copy = true; break;
         case Option::Help: options.showHelp = true; break;
         case Option::Version: options.showVersion = true; break;
     }
@@ -229,11 +233,19 @@ std::string CliUsage() {
            options +
            "\n"
            "The password goes to standard output; its strength estimate to standard error.\n"
+           "With --copy nothing goes to standard output: the program stays in the\n"
+           "foreground with a countdown and then takes the password off the clipboard if\n"
+           "the clipboard still holds it; Ctrl+C or Ctrl+Z takes it off at once. On Linux it\n"
+           "needs a graphical session (DISPLAY): the X clipboard, which Wayland desktops\n"
+           "share through Xwayland.\n"
            "\n"
            "Exit status:\n"
-           "  0  the password was written\n"
-           "  1  refused input or a failed cryptographic operation; nothing was written\n"
+           "  0  the password was written, or copied and its 30 s are over\n"
+           "  1  refused input, no clipboard for --copy, or a failed cryptographic\n"
+           "     operation; nothing was written\n"
            "  2  a usage error\n"
+           "  130  --copy interrupted by Ctrl+C, Ctrl+Break or a closed console (Windows;\n"
+           "       on Linux the program ends by the signal itself)\n"
            "\n"
            "Examples:\n"
            "  $ printf 'correct horse\\nbattery staple\\n' | tarnwell-cli\n"

@@ -19,6 +19,7 @@ struct CliOptions {
     std::string symbols = kDefaultSymbols;  // filtered like the Allowed field
     bool quiet = false;                     // no strength line
     bool confirm = false;                   // keyword 1 asked for twice
+    bool copy = false;  // to the clipboard for 30 s instead of standard output
     bool showHelp = false;
     bool showVersion = false;
     // KEYWORD2 exactly as given; the keyword rules are the program's to apply.

@@ -100,6 +100,32 @@ TEST(CliOptionsTest, SpellingsAndKeyword2) {
     }
 }
 
+// Off unless asked for: the password goes to standard output by default.
+TEST(CliOptionsTest, CopyIsAskedForByEitherName) {
+    struct Case {
+        std::vector<std::u16string> arguments;
+        bool ok, copy;
+    };
+    const Case cases[] = {
+        {{}, true, false},
+        {{u"--copy"}, true, true},
+        {{u"-c"}, true, true},
+        {{u"--length", u"20", u"-c", u"bank"}, true, true},
+        {{u"--", u"-c"}, true, false},  // keyword 2 "-c"
+        {{u"--copy=yes"}, false, false},
+        {{u"-cq"}, false, false},
+        {{u"--copy-me"}, false, false},
+        {{u"-C"}, false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE("case " + std::to_string(&c - cases));
+        const CliParseResult result = ParseCliOptions(c.arguments);
+        EXPECT_EQ(result.ok, c.ok) << result.error;
+        EXPECT_EQ(result.options.copy, c.copy);
+    }
+    EXPECT_EQ(ParseCliOptions({u"--length", u"20", u"-c"}).options.length, 20);
+}
+
 TEST(CliOptionsTest, UsageErrorsSayWhatIsWrongInOneLine) {
     struct Case {
         std::vector<std::u16string> arguments;
@@ -199,6 +225,7 @@ TEST(CliOptionsTest, HelpStatesTheOptionsTheRangeAndTheDefaults) {
              "  -q, --quiet         leave out the strength estimate\n",
              "      --confirm       at a terminal, ask for keyword 1 twice and go on only if "
              "both agree\n",
+             "  -c, --copy          copy to the clipboard for 30 s instead of standard output\n",
              "  -h, --help          show this help\n",
              "  -V, --version       show the version\n",
              "      --              end of the options: what follows is KEYWORD2, even if it "

@@ -3,10 +3,12 @@
 #include <cstdio>
 #include <new>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cli/arguments.h"
 #include "cli/cli_options.h"
+#include "cli/clipboard.h"
 #include "cli/console.h"
 #include "cli/keyword_input.h"
 #include "cli/keyword_prompts.h"
@@ -63,38 +65,62 @@ bool ReadKeywords(const CliOptions& options, KeywordPair& keywords, std::string&
     return AskForKeywords(prompter, choices, keywords, error);
 }
 
-int Run(const CliOptions& options) {
-    // Before the keywords: a missing provider fails before anyone types a secret.
-    if (!OpenCryptoProviders()) {
-        Tell(kCryptoStartFailureText);
-        return kExitFailure;
-    }
+// Keywords in, password out; the keywords are wiped when this returns, so
+// that none stays in memory while --copy waits. Empty when the keywords
+// were refused (the message is already out) or a cryptographic call failed.
+Bytes DerivePassword(const CliOptions& options) {
     KeywordPair keywords;
     std::string error;
     if (!ReadKeywords(options, keywords, error)) {
         // Empty when the user ended the input at a prompt (Ctrl+D).
         if (!error.empty()) Tell(error);
-        return kExitFailure;
+        return {};
     }
-    const double bits = EstimateEntropyBits(options.length, options.numbers, options.uppercase,
-                                            options.lowercase, options.symbols);
     ArmCryptoFailureReport();
     Bytes password = GeneratePassword(keywords.keyword1, keywords.keyword2, options.length,
                                       options.symbols, options.numbers, options.uppercase,
                                       options.lowercase);
-    CloseCryptoProviders();
     // The report has already gone to standard error.
-    const bool succeeded = IsCryptoFailureReportPending() && !password.empty();
-    bool written = false;
-    if (succeeded) {
-        // Written apart from the newline: appending it could move the buffer
-        // and leave an unwiped copy of the password behind.
-        static const std::uint8_t kNewline = '\n';
-        written = WriteStandardOutput(password.data(), password.size()) &&
-                  WriteStandardOutput(&kNewline, 1);
+    if (!IsCryptoFailureReportPending()) {
+        SecureWipeContents(password);
+        password.clear();
     }
+    return password;
+}
+
+int Run(const CliOptions& options) {
+    // Before the keywords: a missing provider or clipboard fails before
+    // anyone types a secret.
+    if (!OpenCryptoProviders()) {
+        Tell(kCryptoStartFailureText);
+        return kExitFailure;
+    }
+    CopySessionHandle clipboard;
+    if (options.copy) {
+        std::string error;
+        clipboard = ConnectClipboard(error);
+        if (!clipboard) {
+            Tell(error);
+            return kExitFailure;
+        }
+    }
+    const double bits = EstimateEntropyBits(options.length, options.numbers, options.uppercase,
+                                            options.lowercase, options.symbols);
+    Bytes password = DerivePassword(options);
+    CloseCryptoProviders();
+    if (password.empty()) return kExitFailure;
+    if (clipboard) {
+        if (!options.quiet) std::fprintf(stderr, "%s\n", StrengthHeading(bits).c_str());
+        const GuardedCopyResult copied = CopyAndGuard(*clipboard, std::move(password));
+        if (!copied.error.empty()) Tell(copied.error);
+        return copied.exitCode;
+    }
+    // Written apart from the newline: appending it could move the buffer
+    // and leave an unwiped copy of the password behind.
+    static const std::uint8_t kNewline = '\n';
+    const bool written = WriteStandardOutput(password.data(), password.size()) &&
+                         WriteStandardOutput(&kNewline, 1);
     SecureWipeContents(password);
-    if (!succeeded) return kExitFailure;
     if (!written) {
         Tell("Could not write the password to standard output.");
         return kExitFailure;

@@ -26,12 +26,31 @@ constexpr char kCryptoStartFailureText[] = "Failed to initialize cryptographic p
 bool OpenCryptoProviders();
 void CloseCryptoProviders();
 
+// The three primitives. Callers use the plain names; behind them, a build
+// links either crypto_direct.cpp, which calls the platform's provider, or
+// testing/crypto_faults.cpp, which can fail chosen calls first. Both define
+// these with qualified names, and the provider defines crypto_provider's, so
+// that a definition that no longer matches fails to compile.
+namespace crypto_primitives {
 Bytes Sha256Digest(const std::uint8_t* data, std::size_t length);
 Bytes HmacSha256(const std::uint8_t* key, std::size_t keyLength,
                  const std::uint8_t* data, std::size_t dataLength);
 Bytes Pbkdf2Sha256(const std::uint8_t* password, std::uint32_t passwordLength,
                    const std::uint8_t* salt, std::size_t saltLength,
                    std::uint32_t iterations, std::size_t outputLength);
+}  // namespace crypto_primitives
+
+using crypto_primitives::HmacSha256;
+using crypto_primitives::Pbkdf2Sha256;
+using crypto_primitives::Sha256Digest;
+
+// The platform's own implementations (crypto_cng.cpp or crypto_openssl.cpp),
+// of the same types.
+namespace crypto_provider {
+decltype(crypto_primitives::Sha256Digest) Sha256Digest;
+decltype(crypto_primitives::HmacSha256) HmacSha256;
+decltype(crypto_primitives::Pbkdf2Sha256) Pbkdf2Sha256;
+}  // namespace crypto_provider
 
 // The report-pending flag: set at process start, armed by the front end right
 // before each generation, cleared by the first report.

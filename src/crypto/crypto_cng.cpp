@@ -110,18 +110,19 @@ void CloseCryptoProviders() {
     g_providers = CryptoProviders{};
 }
 
-Bytes Sha256Digest(const std::uint8_t* data, std::size_t length) {
+Bytes crypto_provider::Sha256Digest(const std::uint8_t* data, std::size_t length) {
     return HashOnce(g_providers.hash, nullptr, 0, data, length);
 }
 
-Bytes HmacSha256(const std::uint8_t* key, std::size_t keyLength,
-                 const std::uint8_t* data, std::size_t dataLength) {
+Bytes crypto_provider::HmacSha256(const std::uint8_t* key, std::size_t keyLength,
+                                  const std::uint8_t* data, std::size_t dataLength) {
     return HashOnce(g_providers.hmac, key, keyLength, data, dataLength);
 }
 
-Bytes Pbkdf2Sha256(const std::uint8_t* password, std::uint32_t passwordLength,
-                   const std::uint8_t* salt, std::size_t saltLength,
-                   std::uint32_t iterations, std::size_t outputLength) {
+Bytes crypto_provider::Pbkdf2Sha256(const std::uint8_t* password,
+                                    std::uint32_t passwordLength, const std::uint8_t* salt,
+                                    std::size_t saltLength, std::uint32_t iterations,
+                                    std::size_t outputLength) {
     if (g_providers.hmac == nullptr || saltLength > std::numeric_limits<ULONG>::max() ||
         outputLength > std::numeric_limits<ULONG>::max()) {
         return FailCryptoOperation();

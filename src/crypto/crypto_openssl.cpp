@@ -8,25 +8,14 @@
 #include <limits>
 
 #include "crypto.h"
+#include "openssl_handles.h"
 
 namespace {
-
-struct DigestContext {
-    EVP_MD_CTX* ctx = EVP_MD_CTX_new();
-    ~DigestContext() { EVP_MD_CTX_free(ctx); }
-};
-
-// SHA-256 fetched once per derivation: an explicitly fetched digest spares
-// every EVP_DigestInit_ex2 the implicit fetch that EVP_sha256() costs.
-struct FetchedSha256 {
-    EVP_MD* md = EVP_MD_fetch(nullptr, "SHA256", nullptr);
-    ~FetchedSha256() { EVP_MD_free(md); }
-};
 
 // HMAC-SHA-256 under one key, as the digest states after the key's inner and
 // outer pad blocks. Every HMAC under that key resumes from these two states
 // instead of hashing the pad blocks again, which halves the compressions of
-// PBKDF2. EVP_MD_CTX_free cleanses the states.
+// PBKDF2.
 struct PadStates {
     DigestContext inner;
     DigestContext outer;
@@ -88,7 +77,7 @@ bool OpenCryptoProviders() { return EVP_sha256() != nullptr; }
 
 void CloseCryptoProviders() {}
 
-Bytes Sha256Digest(const std::uint8_t* data, std::size_t length) {
+Bytes crypto_provider::Sha256Digest(const std::uint8_t* data, std::size_t length) {
     DigestContext digest;
     Bytes out(kSha256Size, 0);
     unsigned int written = 0;
@@ -102,8 +91,8 @@ Bytes Sha256Digest(const std::uint8_t* data, std::size_t length) {
     return out;
 }
 
-Bytes HmacSha256(const std::uint8_t* key, std::size_t keyLength,
-                 const std::uint8_t* data, std::size_t dataLength) {
+Bytes crypto_provider::HmacSha256(const std::uint8_t* key, std::size_t keyLength,
+                                  const std::uint8_t* data, std::size_t dataLength) {
     // HMAC() takes an int key length; an empty key needs a valid pointer.
     static const std::uint8_t kEmpty = 0;
     if (keyLength > static_cast<std::size_t>(std::numeric_limits<int>::max())) {
@@ -119,9 +108,10 @@ Bytes HmacSha256(const std::uint8_t* key, std::size_t keyLength,
     return out;
 }
 
-Bytes Pbkdf2Sha256(const std::uint8_t* password, std::uint32_t passwordLength,
-                   const std::uint8_t* salt, std::size_t saltLength,
-                   std::uint32_t iterations, std::size_t outputLength) {
+Bytes crypto_provider::Pbkdf2Sha256(const std::uint8_t* password,
+                                    std::uint32_t passwordLength, const std::uint8_t* salt,
+                                    std::size_t saltLength, std::uint32_t iterations,
+                                    std::size_t outputLength) {
     // RFC 8018 numbers the output blocks with a 32-bit counter.
     constexpr std::uint64_t kMaxOutput = 0xffffffffull * kSha256Size;
     if (iterations == 0 || outputLength == 0 || outputLength > kMaxOutput) {

@@ -206,6 +206,21 @@ class RefusedInput(unittest.TestCase):
                 self.assertIn(b"--help", result.stderr)
                 self.assertNotIn(b"my", result.stderr.replace(b"tarnwell", b""))
 
+    def test_copy_without_a_clipboard_is_refused_before_any_keyword(self):
+        if under_wine():
+            self.skipTest("Windows always has a clipboard; cli_copy_test runs the .exe's --copy")
+        env = {k: v for k, v in ENVIRONMENT.items() if k != "DISPLAY"}
+        for args in (["--copy"], ["-c", "--length", "20"]):
+            with self.subTest(args=args):
+                result = subprocess.run(PROGRAM + args, input=b"alpha\nbeta\n",
+                                        capture_output=True, timeout=300, env=env)
+                self.assertEqual(result.returncode, 1, result.stderr)
+                self.assertEqual(result.stdout, b"")
+                self.assertIn(b"tarnwell-cli: --copy ", result.stderr)
+                self.assertIn(b"; without --copy the password goes to standard output.",
+                              result.stderr)
+                self.assertNotIn(b"Generated password", result.stderr)
+
     def test_help_and_version(self):
         result = run(["--help"])
         self.assertEqual(result.returncode, 0)

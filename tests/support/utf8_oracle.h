@@ -1,7 +1,10 @@
-// A strict UTF-8 decoder (and a UTF-16 encoder) written apart from the
-// product's code, to judge its output and to make test input: it follows the table of well-formed byte sequences in the Unicode
-// standard (section 3.9, table 3-7) byte by byte, rather than decoding first
-// and checking the code point afterwards as the product does.
+// Decoders and an encoder written apart from the product's code, to judge its
+// output and to make test input. The strict UTF-8 decoder follows the table
+// of well-formed byte sequences in the Unicode standard (section 3.9, table
+// 3-7) byte by byte, rather than decoding first and checking the code point
+// afterwards as the product does. The UTF-16 decoder reads the units as
+// Windows' WideCharToMultiByte(CP_UTF8, 0) does, keeping a pending high
+// surrogate instead of looking ahead as the product does.
 #pragma once
 
 #include <cstddef>
@@ -68,4 +71,42 @@ inline std::u16string EncodeUtf16(const std::vector<char32_t>& codePoints) {
         }
     }
     return units;
+}
+
+// The code points of UTF-16 `units`: a high surrogate (D800-DBFF) directly
+// followed by a low one (DC00-DFFF) is one code point above U+FFFF; any other
+// surrogate is U+FFFD. `wellFormed` is false when there was such a surrogate.
+inline std::vector<char32_t> DecodeUtf16Leniently(const std::u16string& units,
+                                                  bool& wellFormed) {
+    constexpr char32_t kReplacement = 0xFFFD;
+    constexpr char32_t kNoHigh = 0;  // no unit of a surrogate pair is zero
+    std::vector<char32_t> codePoints;
+    wellFormed = true;
+    char32_t pendingHigh = kNoHigh;
+    for (const char16_t unit : units) {
+        const unsigned kind = unit & 0xFC00u;  // the top six bits tell the surrogates
+        if (pendingHigh != kNoHigh) {
+            if (kind == 0xDC00u) {
+                codePoints.push_back(0x10000 + (((pendingHigh & 0x3FFu) << 10) | (unit & 0x3FFu)));
+                pendingHigh = kNoHigh;
+                continue;
+            }
+            codePoints.push_back(kReplacement);
+            wellFormed = false;
+            pendingHigh = kNoHigh;
+        }
+        if (kind == 0xD800u) {
+            pendingHigh = unit;
+        } else if (kind == 0xDC00u) {
+            codePoints.push_back(kReplacement);
+            wellFormed = false;
+        } else {
+            codePoints.push_back(unit);
+        }
+    }
+    if (pendingHigh != kNoHigh) {
+        codePoints.push_back(kReplacement);
+        wellFormed = false;
+    }
+    return codePoints;
 }

@@ -62,14 +62,21 @@ AppProcess::AppProcess(const FaultPlan& plan) {
 
 AppProcess::AppProcess(const std::wstring& path) { Start(path, nullptr); }
 
-void AppProcess::Start(const std::wstring& path, wchar_t* environment) {
+AppProcess::AppProcess(Suspended) { Start(g_programPaths.program, nullptr, CREATE_SUSPENDED); }
+
+void AppProcess::Start(const std::wstring& path, wchar_t* environment, DWORD flags) {
     std::wstring commandLine = L"\"" + path + L"\"";
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     if (!CreateProcessW(path.c_str(), &commandLine[0], nullptr, nullptr, FALSE,
-                        CREATE_UNICODE_ENVIRONMENT, environment, nullptr, &startup, &process_)) {
+                        CREATE_UNICODE_ENVIRONMENT | flags, environment, nullptr, &startup,
+                        &process_)) {
         process_ = PROCESS_INFORMATION{};
     }
+}
+
+bool AppProcess::Resume() const {
+    return Started() && ResumeThread(process_.hThread) == 1;
 }
 
 AppProcess::~AppProcess() {

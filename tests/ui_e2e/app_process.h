@@ -40,12 +40,19 @@ public:
     explicit AppProcess(const FaultPlan& plan);
     // Another copy of the program.
     explicit AppProcess(const std::wstring& path);
+    // The program as built, its main thread held before it runs until
+    // Resume(), so that a test can watch it from its very start.
+    struct Suspended {};
+    explicit AppProcess(Suspended);
     ~AppProcess();
     AppProcess(const AppProcess&) = delete;
     AppProcess& operator=(const AppProcess&) = delete;
 
     bool Started() const { return process_.hProcess != nullptr; }
     DWORD ProcessId() const { return process_.dwProcessId; }
+    DWORD MainThreadId() const { return process_.dwThreadId; }
+    // Lets a program started suspended run; false if it was not suspended.
+    bool Resume() const;
     HANDLE ProcessHandle() const { return process_.hProcess; }
     // The main window, waited for up to `timeoutMs`; null if it never came.
     HWND WaitForMainWindow(DWORD timeoutMs = 20000);
@@ -62,7 +69,7 @@ public:
     HWND FocusWindow() const;
 
 private:
-    void Start(const std::wstring& path, wchar_t* environment);
+    void Start(const std::wstring& path, wchar_t* environment, DWORD flags = 0);
 
     PROCESS_INFORMATION process_{};
     HWND mainWindow_ = nullptr;

@@ -134,7 +134,12 @@ TEST_F(DefaultGeneration, ResultWindowIsModalAndCentredOverTheMainWindow) {
     EXPECT_FALSE(IsWindowEnabled(main));
     EXPECT_TRUE(IsWindowEnabled(result_));
 
-    RECT frame = {0, 0, 541, 246};
+    // The client area is what the layout is made for; the frame follows from it.
+    constexpr SIZE kClient = {541, 246};
+    const SIZE client = ClientSize(result_);
+    EXPECT_EQ(client.cx, kClient.cx);
+    EXPECT_EQ(client.cy, kClient.cy);
+    RECT frame = {0, 0, kClient.cx, kClient.cy};
     AdjustWindowRectEx(&frame, kResultStyle, FALSE, WS_EX_DLGMODALFRAME);
     const int width = frame.right - frame.left;
     const int height = frame.bottom - frame.top;

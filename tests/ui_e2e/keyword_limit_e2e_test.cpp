@@ -2,11 +2,14 @@
 // keyword over it, set by another program, never reaches a generation.
 #include <windows.h>
 
+#include <iterator>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
 #include "app_process.h"
+#include "edit_limit_watch.h"
 #include "probe_hook.h"
 #include "program_driver.h"
 
@@ -29,9 +32,33 @@ protected:
     }
 };
 
-TEST_F(KeywordLimit, BothKeywordEditsHaveTheLimitSetExplicitly) {
+// Wine's edits start with a limit of 30000 already, so only the calls the
+// program makes can show that the limit is its own (edit_limit_watch.h).
+TEST(KeywordLimitAtStart, TheProgramSetsTheLimitOnBothKeywordEditsAndOnNoOtherEdit) {
+    EditLimitWatch watch;
+    AppProcess app{AppProcess::Suspended{}};
+    ASSERT_TRUE(app.Started());
+    ASSERT_TRUE(watch.Watch(app.MainThreadId())) << "the hook could not be set";
+    ASSERT_TRUE(app.Resume());
+    HWND main = app.WaitForMainWindow();
+    ASSERT_NE(main, nullptr) << "the main window never appeared";
+
+    std::vector<EditLimitCall> calls;
+    ASSERT_TRUE(watch.CallsIn(app.ProcessId(), calls)) << "more calls than the table holds";
+    const struct {
+        int controlId;
+        ULONGLONG limit;
+    } expected[] = {{kKeyword1, kLimit}, {kKeyword2, kLimit}};
+    ASSERT_EQ(calls.size(), std::size(expected));
+    for (std::size_t i = 0; i < calls.size(); ++i) {
+        SCOPED_TRACE(testing::Message() << "call #" << i + 1);
+        EXPECT_EQ(calls[i].controlId, expected[i].controlId);
+        EXPECT_EQ(calls[i].limit, expected[i].limit);
+    }
+    // And the limit the edits then hold.
     for (int id : {kKeyword1, kKeyword2}) {
-        EXPECT_EQ(SendMessageW(Item(id), EM_GETLIMITTEXT, 0, 0), kLimit) << "edit " << id;
+        EXPECT_EQ(SendMessageW(GetDlgItem(main, id), EM_GETLIMITTEXT, 0, 0), kLimit)
+            << "edit " << id;
     }
 }
 

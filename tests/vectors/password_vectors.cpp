@@ -6,8 +6,6 @@
 
 #include "support/hex.h"
 
-extern const char kPasswordVectorsTsv[];
-
 namespace {
 
 std::vector<std::string> SplitTabs(const std::string& line) {

@@ -23,5 +23,8 @@ struct PasswordVector {
 // line, so that a damaged file fails the tests instead of losing a vector.
 std::vector<PasswordVector> ParsePasswordVectors(const std::string& tsv);
 
+// The checked-in passwords.tsv, byte for byte.
+extern const char kPasswordVectorsTsv[];
+
 // ParsePasswordVectors of the checked-in passwords.tsv.
 std::vector<PasswordVector> LoadPasswordVectors();

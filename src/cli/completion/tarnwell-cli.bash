@@ -11,7 +11,7 @@ _tarnwell_cli() {
     ((COMP_CWORD >= 1)) && prev=${COMP_WORDS[COMP_CWORD - 1]}
     ((COMP_CWORD >= 2)) && before=${COMP_WORDS[COMP_CWORD - 2]}
     local options='-l --length --no-numbers --no-uppercase --no-lowercase --symbols
-        --no-symbols -q --quiet --confirm -h --help -V --version --'
+        --no-symbols -q --quiet --confirm -c --copy -h --help -V --version --'
     local -a range=({5..128})
     local lengths=${range[*]} i
     COMPREPLY=()

@@ -15,5 +15,6 @@ complete -c tarnwell-cli -n $options_open -l symbols -x -d 'allowed symbols (ASC
 complete -c tarnwell-cli -n $options_open -l no-symbols -d 'no symbols'
 complete -c tarnwell-cli -n $options_open -s q -l quiet -d 'leave out the strength estimate'
 complete -c tarnwell-cli -n $options_open -l confirm -d 'ask for keyword 1 twice'
+complete -c tarnwell-cli -n $options_open -s c -l copy -d 'copy to the clipboard for 30 s'
 complete -c tarnwell-cli -n $options_open -s h -l help -d 'show the help'
 complete -c tarnwell-cli -n $options_open -s V -l version -d 'show the version'

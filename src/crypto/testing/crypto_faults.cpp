@@ -5,14 +5,6 @@
 
 #include "crypto/crypto.h"
 
-// The real provider, compiled a second time under these names.
-Bytes RealSha256Digest(const std::uint8_t* data, std::size_t length);
-Bytes RealHmacSha256(const std::uint8_t* key, std::size_t keyLength, const std::uint8_t* data,
-                     std::size_t dataLength);
-Bytes RealPbkdf2Sha256(const std::uint8_t* password, std::uint32_t passwordLength,
-                       const std::uint8_t* salt, std::size_t saltLength,
-                       std::uint32_t iterations, std::size_t outputLength);
-
 namespace {
 
 struct FaultPlan {
@@ -43,20 +35,24 @@ int CryptoCallCount(CryptoOperation operation) {
     return g_plan.calls[static_cast<int>(operation)];
 }
 
-Bytes Sha256Digest(const std::uint8_t* data, std::size_t length) {
+// In place of crypto_direct.cpp: each call is counted, and a planned one
+// fails before it reaches the provider.
+Bytes crypto_primitives::Sha256Digest(const std::uint8_t* data, std::size_t length) {
     if (ShouldFail(CryptoOperation::Digest)) return {};
-    return RealSha256Digest(data, length);
+    return crypto_provider::Sha256Digest(data, length);
 }
 
-Bytes HmacSha256(const std::uint8_t* key, std::size_t keyLength, const std::uint8_t* data,
-                 std::size_t dataLength) {
+Bytes crypto_primitives::HmacSha256(const std::uint8_t* key, std::size_t keyLength,
+                                    const std::uint8_t* data, std::size_t dataLength) {
     if (ShouldFail(CryptoOperation::Hmac)) return {};
-    return RealHmacSha256(key, keyLength, data, dataLength);
+    return crypto_provider::HmacSha256(key, keyLength, data, dataLength);
 }
 
-Bytes Pbkdf2Sha256(const std::uint8_t* password, std::uint32_t passwordLength,
-                   const std::uint8_t* salt, std::size_t saltLength, std::uint32_t iterations,
-                   std::size_t outputLength) {
+Bytes crypto_primitives::Pbkdf2Sha256(const std::uint8_t* password,
+                                      std::uint32_t passwordLength, const std::uint8_t* salt,
+                                      std::size_t saltLength, std::uint32_t iterations,
+                                      std::size_t outputLength) {
     if (ShouldFail(CryptoOperation::Pbkdf2)) return {};
-    return RealPbkdf2Sha256(password, passwordLength, salt, saltLength, iterations, outputLength);
+    return crypto_provider::Pbkdf2Sha256(password, passwordLength, salt, saltLength, iterations,
+                                         outputLength);
 }

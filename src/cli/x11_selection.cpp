@@ -1,0 +1,376 @@
+#include "cli/x11_selection.h"
+
+#include <poll.h>
+#include <time.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+// In the order of SelectionAtom.
+const char* const kAtomNames[] = {
+    "CLIPBOARD", "TARGETS", "TIMESTAMP", "MULTIPLE", "ATOM_PAIR", "UTF8_STRING",
+    "text/plain;charset=utf-8", "TEXT", "x-kde-passwordManagerHint", "INCR",
+    // Properties of our own window: the zero-length append that yields a
+    // server timestamp, the reply when we read the new owner's text, and
+    // the zeros that overwrite libxcb's buffers after each served copy.
+    "TARNWELL_TIME", "TARNWELL_CHECK", "TARNWELL_SCRUB"};
+static_assert(sizeof kAtomNames / sizeof kAtomNames[0] == static_cast<int>(SelectionAtom::Count),
+              "one name per atom");
+
+// KDE's Klipper and other clipboard managers keep no history of an entry
+// that offers this target with this content.
+constexpr char kPasswordManagerHint[] = "secret";
+
+// How long another client, or the server, may take to answer us. A
+// password is at most 128 bytes, far below any request limit, so no answer
+// ever needs INCR.
+constexpr int kAnswerTimeoutMs = 3000;
+// Room for the longest password, in the served copy, a reply we read and
+// the zeros that overwrite either.
+constexpr std::size_t kMaxServedBytes = 256;
+
+xcb_atom_t Atom(const X11Selection& s, SelectionAtom atom) {
+    return s.atoms[static_cast<int>(atom)];
+}
+
+long long NowMs() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return now.tv_sec * 1000LL + now.tv_nsec / 1000000;
+}
+
+// X timestamps are milliseconds that wrap around after 49 days.
+bool NotEarlier(xcb_timestamp_t time, xcb_timestamp_t reference) {
+    return static_cast<std::int32_t>(time - reference) >= 0;
+}
+
+template <typename Match>
+xcb_generic_event_t* WaitForEvent(X11Selection& s, Match match) {
+    const long long deadline = NowMs() + kAnswerTimeoutMs;
+    for (;;) {
+        while (xcb_generic_event_t* event = xcb_poll_for_event(s.connection)) {
+            if (match(event)) return event;
+            s.stash.push_back(event);
+        }
+        if (xcb_connection_has_error(s.connection)) return nullptr;
+        const long long left = deadline - NowMs();
+        if (left <= 0) return nullptr;
+        pollfd fd{xcb_get_file_descriptor(s.connection), POLLIN, 0};
+        poll(&fd, 1, static_cast<int>(left));
+    }
+}
+
+int EventType(const xcb_generic_event_t* event) { return event->response_type & 0x7F; }
+
+// A zero-length append changes nothing, but the server reports it with a
+// PropertyNotify that carries the server's own time: the timestamp the X
+// conventions ask for instead of CurrentTime.
+bool ServerTime(X11Selection& s, xcb_timestamp_t& time) {
+    const xcb_atom_t probe = Atom(s, SelectionAtom::TimeProbe);
+    xcb_change_property(s.connection, XCB_PROP_MODE_APPEND, s.window, probe, XCB_ATOM_STRING, 8, 0,
+                        nullptr);
+    xcb_flush(s.connection);
+    xcb_generic_event_t* event = WaitForEvent(s, [&](const xcb_generic_event_t* e) {
+        if (EventType(e) != XCB_PROPERTY_NOTIFY) return false;
+        const auto* notify = reinterpret_cast<const xcb_property_notify_event_t*>(e);
+        return notify->window == s.window && notify->atom == probe;
+    });
+    if (event == nullptr) return false;
+    time = reinterpret_cast<const xcb_property_notify_event_t*>(event)->time;
+    std::free(event);
+    return true;
+}
+
+xcb_window_t SelectionOwner(X11Selection& s) {
+    xcb_get_selection_owner_reply_t* reply = xcb_get_selection_owner_reply(
+        s.connection, xcb_get_selection_owner(s.connection, Atom(s, SelectionAtom::Clipboard)),
+        nullptr);
+    const xcb_window_t owner = reply != nullptr ? reply->owner : XCB_NONE;
+    std::free(reply);
+    return owner;
+}
+
+// libxcb copies each request into its output buffer and leaves it there;
+// the requests that follow overwrite it from the start once it has been
+// flushed. A request of the same shape holding zeros therefore overwrites
+// a served copy, and the answer to it overwrites the input buffer in turn.
+void ScrubBuffers(X11Selection& s, std::size_t size) {
+    static const std::uint8_t kZeros[kMaxServedBytes] = {};
+    const xcb_atom_t scrub = Atom(s, SelectionAtom::Scrub);
+    xcb_flush(s.connection);
+    xcb_change_property(s.connection, XCB_PROP_MODE_REPLACE, s.window, scrub, XCB_ATOM_STRING, 8,
+                        static_cast<std::uint32_t>(size), kZeros);
+    xcb_flush(s.connection);
+    std::free(xcb_get_property_reply(
+        s.connection,
+        xcb_get_property(s.connection, 1, s.window, scrub, XCB_ATOM_STRING, 0, kMaxServedBytes / 4),
+        nullptr));
+}
+
+void ServeBytes(X11Selection& s, xcb_window_t requestor, xcb_atom_t property, xcb_atom_t type,
+                const std::uint8_t* data, std::size_t size) {
+    xcb_flush(s.connection);  // so that the copy starts at the front of the buffer
+    xcb_change_property(s.connection, XCB_PROP_MODE_REPLACE, requestor, property, type, 8,
+                        static_cast<std::uint32_t>(size), data);
+    ScrubBuffers(s, size);
+}
+
+// One target into one property of the requestor's window.
+bool Convert(X11Selection& s, xcb_window_t requestor, xcb_atom_t target, xcb_atom_t property) {
+    const auto is = [&](SelectionAtom atom) { return target == Atom(s, atom); };
+    if (is(SelectionAtom::Targets)) {
+        const xcb_atom_t targets[] = {
+            Atom(s, SelectionAtom::Targets),    Atom(s, SelectionAtom::Timestamp),
+            Atom(s, SelectionAtom::Multiple),   Atom(s, SelectionAtom::Utf8String),
+            Atom(s, SelectionAtom::TextPlainUtf8), XCB_ATOM_STRING,
+            Atom(s, SelectionAtom::Text),       Atom(s, SelectionAtom::PasswordManagerHint)};
+        xcb_change_property(s.connection, XCB_PROP_MODE_REPLACE, requestor, property, XCB_ATOM_ATOM,
+                            32, sizeof targets / sizeof targets[0], targets);
+        return true;
+    }
+    if (is(SelectionAtom::Timestamp)) {
+        xcb_change_property(s.connection, XCB_PROP_MODE_REPLACE, requestor, property,
+                            XCB_ATOM_INTEGER, 32, 1, &s.acquired);
+        return true;
+    }
+    if (is(SelectionAtom::PasswordManagerHint)) {
+        xcb_change_property(s.connection, XCB_PROP_MODE_REPLACE, requestor, property, target, 8,
+                            sizeof kPasswordManagerHint - 1, kPasswordManagerHint);
+        return true;
+    }
+    // The password is ASCII, so the same bytes are valid UTF-8, Latin-1
+    // (STRING) and, for TEXT, STRING again.
+    xcb_atom_t type = XCB_NONE;
+    if (is(SelectionAtom::Utf8String) || is(SelectionAtom::TextPlainUtf8)) type = target;
+    if (target == XCB_ATOM_STRING || is(SelectionAtom::Text)) type = XCB_ATOM_STRING;
+    if (type == XCB_NONE) return false;  // SAVE_TARGETS among them: we never hand over
+    ServeBytes(s, requestor, property, type, s.served.data(), s.served.size());
+    return true;
+}
+
+// MULTIPLE: the property holds (target, property) pairs; each is converted,
+// and a pair that fails gets None as its property, written back.
+bool ConvertMultiple(X11Selection& s, xcb_window_t requestor, xcb_atom_t property) {
+    xcb_get_property_reply_t* reply = xcb_get_property_reply(
+        s.connection,
+        xcb_get_property(s.connection, 0, requestor, property, Atom(s, SelectionAtom::AtomPair), 0,
+                         1024),
+        nullptr);
+    if (reply == nullptr) return false;
+    const bool wellFormed = reply->format == 32 &&
+                            reply->type == Atom(s, SelectionAtom::AtomPair) &&
+                            reply->bytes_after == 0 &&
+                            xcb_get_property_value_length(reply) % 8 == 0;
+    std::vector<xcb_atom_t> pairs;
+    if (wellFormed) {
+        const auto* atoms = static_cast<const xcb_atom_t*>(xcb_get_property_value(reply));
+        pairs.assign(atoms, atoms + xcb_get_property_value_length(reply) / 4);
+    }
+    std::free(reply);
+    if (!wellFormed) return false;
+    bool anyFailed = false;
+    for (std::size_t i = 0; i + 1 < pairs.size(); i += 2) {
+        const bool converted = pairs[i + 1] != XCB_NONE &&
+                               pairs[i] != Atom(s, SelectionAtom::Multiple) &&
+                               Convert(s, requestor, pairs[i], pairs[i + 1]);
+        if (!converted) {
+            pairs[i + 1] = XCB_NONE;
+            anyFailed = true;
+        }
+    }
+    if (anyFailed) {
+        xcb_change_property(s.connection, XCB_PROP_MODE_REPLACE, requestor, property,
+                            Atom(s, SelectionAtom::AtomPair), 32,
+                            static_cast<std::uint32_t>(pairs.size()), pairs.data());
+    }
+    return true;
+}
+
+void AnswerRequest(X11Selection& s, const xcb_selection_request_event_t& request) {
+    // A requestor of before the conventions names no property: use the target.
+    const xcb_atom_t property = request.property != XCB_NONE ? request.property : request.target;
+    bool converted = s.owned && request.owner == s.window &&
+                     request.selection == Atom(s, SelectionAtom::Clipboard) &&
+                     (request.time == XCB_CURRENT_TIME || NotEarlier(request.time, s.acquired));
+    if (converted) {
+        converted = request.target == Atom(s, SelectionAtom::Multiple)
+                        ? request.property != XCB_NONE &&
+                              ConvertMultiple(s, request.requestor, property)
+                        : Convert(s, request.requestor, request.target, property);
+    }
+    xcb_selection_notify_event_t notify{};
+    notify.response_type = XCB_SELECTION_NOTIFY;
+    notify.time = request.time;
+    notify.requestor = request.requestor;
+    notify.selection = request.selection;
+    notify.target = request.target;
+    notify.property = converted ? property : XCB_NONE;
+    // SendEvent carries 32 bytes; the record is the event's first 24.
+    char event[32] = {};
+    static_assert(sizeof notify <= sizeof event, "an X event is 32 bytes");
+    std::memcpy(event, &notify, sizeof notify);
+    xcb_send_event(s.connection, 0, request.requestor, XCB_EVENT_MASK_NO_EVENT, event);
+    xcb_flush(s.connection);
+}
+
+bool InternAtoms(X11Selection& s) {
+    const int count = static_cast<int>(SelectionAtom::Count);
+    xcb_intern_atom_cookie_t cookies[static_cast<int>(SelectionAtom::Count)];
+    for (int i = 0; i < count; ++i) {
+        cookies[i] = xcb_intern_atom(s.connection, 0,
+                                     static_cast<std::uint16_t>(std::strlen(kAtomNames[i])),
+                                     kAtomNames[i]);
+    }
+    bool all = true;
+    for (int i = 0; i < count; ++i) {
+        xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(s.connection, cookies[i], nullptr);
+        all = all && reply != nullptr;
+        if (reply != nullptr) s.atoms[i] = reply->atom;
+        std::free(reply);
+    }
+    return all;
+}
+
+// The clipboard must be empty, not some program's, once we have let go;
+// an owner that took it in between keeps it, as the server's timestamps
+// decide.
+bool GiveUp(X11Selection& s, xcb_timestamp_t time) {
+    s.owned = false;
+    xcb_set_selection_owner(s.connection, XCB_NONE, Atom(s, SelectionAtom::Clipboard), time);
+    return SelectionOwner(s) != s.window;
+}
+
+}  // namespace
+
+OpenFault OpenSelection(X11Selection& s) {
+    const char* display = std::getenv("DISPLAY");
+    if (display == nullptr || *display == '\0') return OpenFault::NoDisplay;
+    int screenNumber = 0;
+    s.connection = xcb_connect(nullptr, &screenNumber);
+    if (xcb_connection_has_error(s.connection)) {
+        CloseSelection(s);
+        return OpenFault::CannotOpen;
+    }
+    xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(s.connection));
+    for (int i = 0; i < screenNumber && screens.rem > 0; ++i) xcb_screen_next(&screens);
+    if (screens.rem == 0 || !InternAtoms(s)) {
+        CloseSelection(s);
+        return OpenFault::CannotOpen;
+    }
+    // Never mapped: nothing shows, and no window manager ever sees it.
+    s.window = xcb_generate_id(s.connection);
+    const std::uint32_t events = XCB_EVENT_MASK_PROPERTY_CHANGE;
+    xcb_create_window(s.connection, XCB_COPY_FROM_PARENT, s.window, screens.data->root, 0, 0, 1, 1,
+                      0, XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK,
+                      &events);
+    xcb_flush(s.connection);
+    return OpenFault::None;
+}
+
+void CloseSelection(X11Selection& s) {
+    for (xcb_generic_event_t* event : s.stash) std::free(event);
+    s.stash.clear();
+    if (s.connection != nullptr) xcb_disconnect(s.connection);
+    s.connection = nullptr;
+    s.owned = false;
+    SecureWipeContents(s.served);
+    s.served.clear();
+}
+
+bool TakeSelection(X11Selection& s, Bytes password) {
+    SecureWipeContents(s.served);
+    s.served = std::move(password);
+    if (s.served.size() > kMaxServedBytes || !ServerTime(s, s.acquired)) return false;
+    xcb_set_selection_owner(s.connection, s.window, Atom(s, SelectionAtom::Clipboard), s.acquired);
+    s.owned = SelectionOwner(s) == s.window;
+    return s.owned;
+}
+
+xcb_generic_event_t* NextSelectionEvent(X11Selection& s) {
+    if (!s.stash.empty()) {
+        xcb_generic_event_t* event = s.stash.front();
+        s.stash.pop_front();
+        return event;
+    }
+    return xcb_poll_for_event(s.connection);
+}
+
+bool HandleSelectionEvent(X11Selection& s, const xcb_generic_event_t* event) {
+    switch (EventType(event)) {
+        case XCB_SELECTION_REQUEST:
+            AnswerRequest(s, *reinterpret_cast<const xcb_selection_request_event_t*>(event));
+            return false;
+        case XCB_SELECTION_CLEAR: {
+            const auto* clear = reinterpret_cast<const xcb_selection_clear_event_t*>(event);
+            if (clear->owner != s.window || clear->selection != Atom(s, SelectionAtom::Clipboard)) {
+                return false;
+            }
+            s.owned = false;
+            return true;
+        }
+        default:
+            return false;
+    }
+}
+
+OwnerText ReadOwnerText(X11Selection& s) {
+    xcb_timestamp_t now = XCB_CURRENT_TIME;
+    if (!ServerTime(s, now)) return OwnerText::Unknown;
+    const xcb_atom_t check = Atom(s, SelectionAtom::Check);
+    xcb_delete_property(s.connection, s.window, check);
+    xcb_convert_selection(s.connection, s.window, Atom(s, SelectionAtom::Clipboard),
+                          Atom(s, SelectionAtom::Utf8String), check, now);
+    xcb_flush(s.connection);
+    xcb_generic_event_t* event = WaitForEvent(s, [&](const xcb_generic_event_t* e) {
+        if (EventType(e) != XCB_SELECTION_NOTIFY) return false;
+        const auto* notify = reinterpret_cast<const xcb_selection_notify_event_t*>(e);
+        return notify->requestor == s.window &&
+               notify->selection == Atom(s, SelectionAtom::Clipboard);
+    });
+    if (event == nullptr) return OwnerText::Unknown;
+    const bool answered =
+        reinterpret_cast<const xcb_selection_notify_event_t*>(event)->property != XCB_NONE;
+    std::free(event);
+    if (!answered) return OwnerText::Other;  // no text at all, or refused
+    xcb_get_property_reply_t* reply = xcb_get_property_reply(
+        s.connection,
+        xcb_get_property(s.connection, 1, s.window, check, XCB_GET_PROPERTY_TYPE_ANY, 0,
+                         kMaxServedBytes / 4),
+        nullptr);
+    if (reply == nullptr) return OwnerText::Unknown;
+    const int length = xcb_get_property_value_length(reply);
+    const bool same = reply->type != Atom(s, SelectionAtom::Incr) && reply->format == 8 &&
+                      reply->bytes_after == 0 &&
+                      static_cast<std::size_t>(length) == s.served.size() &&
+                      std::memcmp(xcb_get_property_value(reply), s.served.data(), length) == 0;
+    // The reply may hold the password, and so may libxcb's input buffer.
+    SecureWipe(xcb_get_property_value(reply), static_cast<std::size_t>(length));
+    std::free(reply);
+    if (same) ScrubBuffers(s, s.served.size());
+    return same ? OwnerText::Password : OwnerText::Other;
+}
+
+OwnerText ClearIfStillPassword(X11Selection& s) {
+    if (s.owned) {
+        xcb_timestamp_t now = s.acquired;
+        ServerTime(s, now);
+        return GiveUp(s, now) ? OwnerText::Password : OwnerText::Unknown;
+    }
+    const OwnerText held = ReadOwnerText(s);
+    if (held != OwnerText::Password) return held;
+    // Taking the selection back ends the other holder's copy; nothing is
+    // served in between (owned stays false).
+    xcb_timestamp_t now = XCB_CURRENT_TIME;
+    if (!ServerTime(s, now)) return OwnerText::Unknown;
+    xcb_set_selection_owner(s.connection, s.window, Atom(s, SelectionAtom::Clipboard), now);
+    // Someone else's copy came in between, with a later time.
+    if (SelectionOwner(s) != s.window) return OwnerText::Other;
+    return GiveUp(s, now) ? OwnerText::Password : OwnerText::Unknown;
+}
+
+bool SelectionConnectionFailed(const X11Selection& s) {
+    return s.connection == nullptr || xcb_connection_has_error(s.connection) != 0;
+}
