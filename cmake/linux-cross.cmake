@@ -17,13 +17,14 @@ if(NOT EXISTS "${CMAKE_SYSROOT}/lib")
 endif()
 set(CMAKE_CROSSCOMPILING_EMULATOR qemu-${TARNWELL_CROSS_PROCESSOR} -L ${CMAKE_SYSROOT})
 
-# Libraries and headers from the sysroot only, never the machine's own;
-# programs (Python, the build tools) from the machine.
 # The sysroot has Debian's multiarch layout. CMake would read the triplet off
 # the compiler's link line, which it cannot split when the folder's path
 # holds a space; pkg-config then fails too (it doubles the sysroot in such a
 # path), so find_library, searching lib/TRIPLET, is what finds the libraries.
 set(CMAKE_LIBRARY_ARCHITECTURE ${TARNWELL_CROSS_TRIPLET})
+
+# Libraries and headers from the sysroot only, never the machine's own;
+# programs (Python, the build tools) from the machine.
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)

@@ -64,7 +64,8 @@ apt_options=(
   -q -o "APT::Architecture=$arch" -o "APT::Architectures=$arch"
   -o "Dir::State::Lists=$apt_state/lists" -o "Dir::State::status=$apt_state/status"
   -o "Dir::Cache=$apt_state/cache"
-  # The folder is root's own; apt's download user could not write to it.
+  # The folder belongs to whoever runs this; apt's own download user (_apt)
+  # could not write to it.
   -o APT::Sandbox::User=root
 )
 apt-get "${apt_options[@]}" update >/dev/null
