@@ -36,11 +36,25 @@ endif()
 set(TARNWELL_MAINTAINER_ADDRESS "${CMAKE_MATCH_1}")
 configure_file(${CMAKE_SOURCE_DIR}/docs/tarnwell-cli.h2m.in ${CMAKE_BINARY_DIR}/tarnwell-cli.h2m
                @ONLY)
-install(CODE "
-  set(TARNWELL_MANPAGE_PROGRAM \"$<TARGET_FILE:tarnwell-cli>\")
-  set(TARNWELL_MANPAGE_INCLUDE \"${CMAKE_BINARY_DIR}/tarnwell-cli.h2m\")
-  set(TARNWELL_MANPAGE_OUTPUT \"${tarnwell_manpage}\")
-  include(\"${CMAKE_CURRENT_LIST_DIR}/ManPage.cmake\")")
+if(CMAKE_CROSSCOMPILING)
+  # A cross build cannot run its program for help2man: it installs the page
+  # that a native build of the same commit rendered.
+  set(TARNWELL_MANPAGE_FROM "" CACHE FILEPATH
+      "The manual page (.1.gz) that a native build rendered, for a cross build to install")
+  if(TARNWELL_MANPAGE_FROM)
+    set(tarnwell_manpage ${TARNWELL_MANPAGE_FROM})
+  else()
+    install(CODE "message(FATAL_ERROR \"A cross build installs the manual page that a native \"
+                                      \"build rendered; configure it with \"
+                                      \"-DTARNWELL_MANPAGE_FROM=NATIVE_BUILD/tarnwell-cli.1.gz.\")")
+  endif()
+else()
+  install(CODE "
+    set(TARNWELL_MANPAGE_PROGRAM \"$<TARGET_FILE:tarnwell-cli>\")
+    set(TARNWELL_MANPAGE_INCLUDE \"${CMAKE_BINARY_DIR}/tarnwell-cli.h2m\")
+    set(TARNWELL_MANPAGE_OUTPUT \"${tarnwell_manpage}\")
+    include(\"${CMAKE_CURRENT_LIST_DIR}/ManPage.cmake\")")
+endif()
 install(FILES ${tarnwell_manpage} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
 # A native package's changelog, dated at install time like the manual page.
@@ -70,5 +84,16 @@ set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${PROJECT_HOMEPAGE_URL}")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+if(CMAKE_CROSSCOMPILING)
+  # The architecture is the toolchain's, not this machine's, and Depends comes
+  # from the sysroot's packages, which the machine's dpkg does not know.
+  set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE ${TARNWELL_DEBIAN_ARCH})
+  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS OFF)
+  get_target_property(tarnwell_cli_folder tarnwell-cli BINARY_DIR)
+  set(CPACK_TARNWELL_PROGRAM ${tarnwell_cli_folder}/tarnwell-cli)
+  get_filename_component(CPACK_TARNWELL_SYSROOT_PACKAGES ${CMAKE_SYSROOT}/../packages ABSOLUTE)
+  set(CPACK_TARNWELL_DEBIAN_ARCH ${TARNWELL_DEBIAN_ARCH})
+  set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_LIST_DIR}/CrossDebDepends.cmake)
+endif()
 set(CPACK_STRIP_FILES ON)
 include(CPack)

@@ -1,10 +1,17 @@
 #!/usr/bin/env bash
 # Installs, through apt-get, whatever the build and the tests need and this
 # machine lacks (Debian or Ubuntu). Uses sudo when not run as root.
-#   scripts/install-deps.sh [PACKAGE...]
+#   scripts/install-deps.sh [--no-install-recommends] [PACKAGE...]
 # With package names, installs only those (the command-line program and the
-# release need far fewer than the tests).
+# release need far fewer than the tests). --no-install-recommends leaves out
+# what the named packages only recommend.
 set -euo pipefail
+
+apt_install_options=()
+if [ "${1:-}" = --no-install-recommends ]; then
+  apt_install_options=(--no-install-recommends)
+  shift
+fi
 
 packages=(
   cmake ninja-build g++ python3 libssl-dev          # native build, OpenSSL provider
@@ -34,4 +41,4 @@ sudo=()
 [ "$(id -u)" -eq 0 ] || sudo=(sudo)
 export DEBIAN_FRONTEND=noninteractive
 "${sudo[@]}" apt-get update -q
-"${sudo[@]}" apt-get install -y -q "${missing[@]}"
+"${sudo[@]}" apt-get install -y -q "${apt_install_options[@]}" "${missing[@]}"

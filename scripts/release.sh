@@ -5,8 +5,10 @@
 #     licence as LICENSE.txt (both with CR LF line endings);
 #   - tarnwell-cli_VERSION_amd64.deb: the command-line program and its manual
 #     page;
-#   - SHA256SUMS for both, and BUILDINFO: the commit and the versions of the
-#     toolchain and libraries they were built with.
+#   - tarnwell-cli_VERSION_arm64.deb: the same for arm64, cross-built and
+#     checked against the vectors under qemu (scripts/release-arm64.sh);
+#   - SHA256SUMS for all of them, and BUILDINFO: the commit and the versions
+#     of the toolchains and libraries they were built with.
 # The same commit gives the same bytes in any folder on a machine with the
 # same package versions: times come from the commit, paths are mapped away,
 # and the archives have a fixed member order, times and owners.
@@ -73,6 +75,10 @@ if [ "$window_size" -gt 307200 ]; then
   exit 1
 fi
 
+# ---- arm64: cross-built, checked under qemu-aarch64, then packed ----------
+scripts/release-arm64.sh "$version"
+# ---- end of arm64 ----------------------------------------------------------
+
 (cd dist && sha256sum -- *.zip *.deb > SHA256SUMS)
 
 {
@@ -88,6 +94,8 @@ fi
     binutils libc6-dev libssl-dev libssl3 libxcb1-dev libxcb1 gcc-mingw-w64-x86-64-posix \
     g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev \
     help2man gzip dpkg-dev file python3-minimal zlib1g | sed 's/:amd64 / /' | sort
+  echo
+  cat build/release-linux-arm64/BUILDINFO
 } > dist/BUILDINFO
 
 echo "=== dist/"
