@@ -28,12 +28,24 @@ packages=(
 )
 [ $# -eq 0 ] || packages=("$@")
 
-missing=()
-for package in "${packages[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
-    missing+=("$package")
-  fi
-done
+find_missing() {
+  missing=()
+  local package
+  for package in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+      missing+=("$package")
+    fi
+  done
+}
+find_missing
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+# The test command installs from more than one job at a time (the cross
+# toolchains of each processor), and apt allows one at a time: the others
+# wait here, then look again at what is still missing.
+exec 9>"${TMPDIR:-/tmp}/tarnwell-install-deps.lock"
+flock 9
+find_missing
 [ ${#missing[@]} -eq 0 ] && exit 0
 
 echo "Installing: ${missing[*]}"
