@@ -24,9 +24,9 @@ void ExpectFailedCopy(const AppProcess& app, HWND result, HWND box, const wchar_
 
 // Copy with the edit's own keys: like COPY TO CLIPBOARD, it closes the window.
 void CopyWithKeys(const ProgramAtCopy& instance, WORD key) {
-    ASSERT_TRUE(ClickToFocus(*instance.app, GetDlgItem(instance.result, kResultEdit)))
-        << "the password edit never got the focus";
-    ASSERT_TRUE(PressKeys(*instance.app, {VK_CONTROL, key})) << "the keys were not taken";
+    ASSERT_TRUE(FocusAndPressKeys(*instance.app, GetDlgItem(instance.result, kResultEdit),
+                                  {VK_CONTROL, key}))
+        << "the password edit never got the focus, or the keys were not taken";
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(instance.result); }, 10000))
         << "the result window stayed open";
 }

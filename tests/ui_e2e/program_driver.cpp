@@ -177,6 +177,13 @@ bool PressKeys(const AppProcess& app, std::initializer_list<WORD> keys) {
     return true;
 }
 
+bool FocusAndPressKeys(const AppProcess& app, HWND control, std::initializer_list<WORD> keys) {
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        if (ClickToFocus(app, control) && PressKeys(app, keys)) return true;
+    }
+    return false;
+}
+
 void ExpectGuardedTextOnClipboard(const std::wstring& text) {
     bool hasText = false;
     EXPECT_EQ(ReadClipboardText(&hasText), text);

@@ -73,6 +73,11 @@ bool ClickToFocus(const AppProcess& app, HWND control);
 // thread, which has the keyboard focus, has taken every key release and
 // handled what the keys started; false if it did not within seconds.
 bool PressKeys(const AppProcess& app, std::initializer_list<WORD> keys);
+// ClickToFocus, then PressKeys, made again when the keys were not taken:
+// another instance's window can take the focus between the click and the
+// keys (Wine hands activation over asynchronously), and the keys then reach
+// no control of this program.
+bool FocusAndPressKeys(const AppProcess& app, HWND control, std::initializer_list<WORD> keys);
 // The clipboard holds exactly `text`, with the three formats that keep it
 // out of Windows' clipboard history and cloud clipboard and the hint that
 // Linux clipboard managers honour, as every copy the program makes does.
