@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "cli/console.h"
+#include "cli/posix_signals.h"
 
 namespace {
 
@@ -29,15 +30,6 @@ struct TerminalRestore {
 };
 
 TerminalRestore g_terminal;
-
-// Signals whose default action ends the process, with or without a core
-// file. SIGKILL cannot be caught; the real-time signals are added at run time.
-const int kEndingSignals[] = {SIGHUP,  SIGINT,    SIGQUIT,   SIGILL,  SIGTRAP, SIGABRT,
-                              SIGBUS,  SIGFPE,    SIGUSR1,   SIGSEGV, SIGUSR2, SIGPIPE,
-                              SIGALRM, SIGTERM,   SIGSTKFLT, SIGXCPU, SIGXFSZ, SIGVTALRM,
-                              SIGPROF, SIGIO,     SIGPWR,    SIGSYS};
-// Signals whose default action stops it; SIGSTOP cannot be caught.
-const int kStoppingSignals[] = {SIGTSTP, SIGTTIN, SIGTTOU};
 
 bool IsStopping(int signal) {
     for (int s : kStoppingSignals) {
