@@ -105,6 +105,10 @@ void Settle(X11Selection& check) {
 }  // namespace
 
 OwnerText ReadOwnerText(X11Selection& check, const Bytes& password) {
+    // An empty clipboard, as after every clear, needs no more questions.
+    xcb_window_t owner = XCB_NONE;
+    if (!ReadSelectionOwner(check, owner)) return OwnerText::ServerSilent;
+    if (owner == XCB_NONE) return OwnerText::Other;
     xcb_timestamp_t now = XCB_CURRENT_TIME;
     if (!ServerTime(check, now)) return OwnerText::ServerSilent;
     // Any of them may be the one a paste asks for.

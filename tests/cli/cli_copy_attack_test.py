@@ -33,12 +33,21 @@ from cli_terminal_test import read_until, wait_for  # noqa: E402
 
 CLIENTS = {}
 # The clear may come this long after the deadline, whatever the neighbours do.
+# A sanitized build runs several times slower, and its cases here compete
+# for the processor with fourteen others.
 CLEAR_SLACK = 1.5
+SANITIZED_CLEAR_SLACK = 3.0
+
+
+def clear_slack():
+    return SANITIZED_CLEAR_SLACK if copy_test.SANITIZED else CLEAR_SLACK
 # A flood must not grow the program's memory (peak resident set).
 MEMORY_LIMIT = 16 << 20
 # Beyond this the run is ended at once: the fault is shown, and the machine
-# is spared the gigabytes it would otherwise reach.
+# is spared the gigabytes it would otherwise reach. AddressSanitizer keeps
+# freed memory in quarantine (256 MB) and its own tables besides.
 MEMORY_ABORT = 64 << 20
+SANITIZED_MEMORY_ABORT = 1 << 30
 PUT_BACK = (b"tarnwell-cli: another program put the password back on the clipboard each time "
             b"it was taken off; it may still be there.")
 
@@ -123,7 +132,7 @@ def watch_memory(run, until):
         if now is None:
             break
         peak = max(peak, now)
-        if peak > MEMORY_ABORT:
+        if peak > (SANITIZED_MEMORY_ABORT if copy_test.SANITIZED else MEMORY_ABORT):
             run.process.kill()
             break
         time.sleep(0.1)
@@ -144,7 +153,7 @@ def flood_case(outstanding, stop_signal=None):
             cleared = run.wait_for_output(REMOVED, timeout=20) - copied - GUARD_SECONDS
             code, stdout = run.finish(timeout=10)
             assert code == 0 and stdout == b"", (code, run.stderr)
-            assert cleared <= CLEAR_SLACK, cleared
+            assert cleared <= clear_slack(), cleared
             report = "flood of %s: cleared %.2f s after the deadline, peak memory %.1f MB"
             sys.stderr.write(report % (outstanding or "unthrottled", cleared, peak / 2**20) + "\n")
             if not copy_test.SANITIZED:
@@ -155,7 +164,7 @@ def flood_case(outstanding, stop_signal=None):
             run.process.send_signal(stop_signal)
             code, _ = run.finish(timeout=20)
             assert code == -stop_signal, (code, run.stderr)
-            assert time.time() - sent <= CLEAR_SLACK, time.time() - sent
+            assert time.time() - sent <= clear_slack(), time.time() - sent
             assert run.stderr.endswith(REMOVED + b"\n"), run.stderr
         assert display.read() is None, "the password stayed on the clipboard"
     return case
@@ -234,7 +243,9 @@ def closed_stderr_case(extra_args):
         display.owners.append(process)
         process.stdin.write(keywords(v))
         process.stdin.close()
-        assert display.holds(password), "nothing was copied"
+        # Nothing to read the progress from: the derivation may take long in
+        # a sanitized build.
+        assert wait_for(lambda: display.read() == password, timeout=60), "nothing was copied"
         code = process.wait(timeout=GUARD_SECONDS + 10)
         assert code == 0, code
         assert process.stdout.read() == b""
@@ -282,7 +293,7 @@ def signal_case(number):
         ended = time.time() - sent
         assert display.read() is None, "the password stayed on the clipboard (exit %d)" % code
         assert code == -number, (code, run.stderr)
-        assert ended <= CLEAR_SLACK, ended
+        assert ended <= clear_slack(), ended
         assert run.stderr.endswith(REMOVED + b"\n"), run.stderr
     return case
 
