@@ -32,19 +32,24 @@ bool WithinRate(RateLimit& limit, int perSecond) {
     return true;
 }
 
-void RefuseRequest(X11Selection& s, const xcb_selection_request_event_t& request) {
-    if (!WithinRate(s.refusals, kRefusalsPerSecond)) return;
+void NotifyRequestor(X11Selection& s, const xcb_selection_request_event_t& request,
+                     xcb_atom_t property) {
     xcb_selection_notify_event_t notify{};
     notify.response_type = XCB_SELECTION_NOTIFY;
     notify.time = request.time;
     notify.requestor = request.requestor;
     notify.selection = request.selection;
     notify.target = request.target;
-    notify.property = XCB_NONE;
+    notify.property = property;
+    // SendEvent carries 32 bytes; the record is the event's first 24.
     char event[32] = {};
+    static_assert(sizeof notify <= sizeof event, "an X event is 32 bytes");
     std::memcpy(event, &notify, sizeof notify);
-    // Left in libxcb's buffer: the next flush sends it with the others.
     xcb_send_event(s.connection, 0, request.requestor, XCB_EVENT_MASK_NO_EVENT, event);
+}
+
+void RefuseRequest(X11Selection& s, const xcb_selection_request_event_t& request) {
+    if (WithinRate(s.refusals, kRefusalsPerSecond)) NotifyRequestor(s, request, XCB_NONE);
 }
 
 void StashEvent(X11Selection& s, xcb_generic_event_t* event) {

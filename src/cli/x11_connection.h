@@ -52,8 +52,12 @@ constexpr int kMultipleReplyTimeoutMs = 200;
 // True, and counted, while `limit` has room for one more this second.
 bool WithinRate(RateLimit& limit, int perSecond);
 
-// Tells the requestor that its request was not converted (property None),
-// within kRefusalsPerSecond.
+// Tells the requestor that its request was converted into `property`, or
+// with None that it was not; left in libxcb's buffer for the next flush.
+void NotifyRequestor(X11Selection& s, const xcb_selection_request_event_t& request,
+                     xcb_atom_t property);
+
+// NotifyRequestor with None, within kRefusalsPerSecond.
 void RefuseRequest(X11Selection& s, const xcb_selection_request_event_t& request);
 
 // An event that arrived while waiting for another, to be handled next: kept

@@ -128,18 +128,7 @@ void AnswerRequest(X11Selection& s, const xcb_selection_request_event_t& request
         xcb_flush(s.connection);
         return;
     }
-    xcb_selection_notify_event_t notify{};
-    notify.response_type = XCB_SELECTION_NOTIFY;
-    notify.time = request.time;
-    notify.requestor = request.requestor;
-    notify.selection = request.selection;
-    notify.target = request.target;
-    notify.property = property;
-    // SendEvent carries 32 bytes; the record is the event's first 24.
-    char event[32] = {};
-    static_assert(sizeof notify <= sizeof event, "an X event is 32 bytes");
-    std::memcpy(event, &notify, sizeof notify);
-    xcb_send_event(s.connection, 0, request.requestor, XCB_EVENT_MASK_NO_EVENT, event);
+    NotifyRequestor(s, request, property);
     xcb_flush(s.connection);
 }
 

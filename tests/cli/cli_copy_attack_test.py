@@ -21,7 +21,6 @@ import subprocess
 import sys
 import tempfile
 import time
-import traceback
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
@@ -282,13 +281,7 @@ def signal_case(number):
     """A signal whose default ends the program: the password comes off first,
     the program says so, and it then ends by that signal."""
     def case(display):
-        v = VECTORS["default"]
-        run = Piped(display, v)
-        run.wait_for_output(COPIED)
-        assert display.holds(v["password"].encode())
-        time.sleep(MIDWAY)
-        sent = time.time()
-        run.process.send_signal(number)
+        run, sent = copy_test.signal_at_midway(display, number)
         code, _ = run.finish(timeout=20)
         ended = time.time() - sent
         assert display.read() is None, "the password stayed on the clipboard (exit %d)" % code
@@ -323,31 +316,13 @@ CASES = [
 VECTORS = copy_test.VECTORS
 
 
-def run_on(case, display_class):
-    try:
-        display = display_class()
-    except BaseException:
-        return AssertionError(traceback.format_exc())
-    try:
-        return case(display)
-    except BaseException:
-        return AssertionError(traceback.format_exc())
-    finally:
-        display.close()
-
-
 class CopyUnderAttack(unittest.TestCase):
     def test_every_case(self):
         for tool in ("Xvfb", "xclip", "xprop", "mutter", "dbus-run-session"):
             self.assertIsNotNone(shutil.which(tool), tool + " is missing (scripts/install-deps.sh)")
         with concurrent.futures.ThreadPoolExecutor(max_workers=len(CASES)) as pool:
-            outcomes = list(pool.map(lambda c: run_on(c[1], c[2]), CASES))
-        for (name, _, _), outcome in zip(CASES, outcomes):
-            with self.subTest(name):
-                if isinstance(outcome, Exception):
-                    raise outcome
-                if outcome:
-                    self.skipTest(outcome)
+            outcomes = list(pool.map(lambda c: copy_test.run_case(c[1], c[2]), CASES))
+        copy_test.report_outcomes(self, [name for name, _, _ in CASES], outcomes)
 
 
 def main():
