@@ -9,10 +9,10 @@
 // Signals whose default action ends the process, with or without a core
 // file. SIGKILL cannot be caught; the real-time signals, SIGRTMIN to
 // SIGRTMAX, are known only at run time and end it too.
-inline constexpr int kEndingSignals[] = {
-    SIGHUP,  SIGINT,  SIGQUIT, SIGILL,    SIGTRAP, SIGABRT,   SIGBUS,  SIGFPE,
-    SIGUSR1, SIGSEGV, SIGUSR2, SIGPIPE,   SIGALRM, SIGTERM,   SIGSTKFLT, SIGXCPU,
-    SIGXFSZ, SIGVTALRM, SIGPROF, SIGIO,   SIGPWR,  SIGSYS};
+inline constexpr int kEndingSignals[] = {SIGHUP,  SIGINT,    SIGQUIT,   SIGILL,  SIGTRAP, SIGABRT,
+                                         SIGBUS,  SIGFPE,    SIGUSR1,   SIGSEGV, SIGUSR2, SIGPIPE,
+                                         SIGALRM, SIGTERM,   SIGSTKFLT, SIGXCPU, SIGXFSZ, SIGVTALRM,
+                                         SIGPROF, SIGIO,     SIGPWR,    SIGSYS};
 
 // Signals whose default action stops it; SIGSTOP cannot be caught.
 inline constexpr int kStoppingSignals[] = {SIGTSTP, SIGTTIN, SIGTTOU};

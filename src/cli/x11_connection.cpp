@@ -95,10 +95,7 @@ void* WaitForReply(X11Selection& s, unsigned int sequence, int timeoutMs) {
             return reply;
         }
         if (!PollConnection(s, deadline)) {
-            if (!xcb_connection_has_error(s.connection)) {
-                s.serverSilent = true;
-                xcb_discard_reply(s.connection, sequence);
-            }
+            if (!xcb_connection_has_error(s.connection)) xcb_discard_reply(s.connection, sequence);
             return nullptr;
         }
     }
@@ -116,10 +113,7 @@ bool ServerTime(X11Selection& s, xcb_timestamp_t& time) {
         const auto* notify = reinterpret_cast<const xcb_property_notify_event_t*>(e);
         return notify->window == s.window && notify->atom == probe;
     });
-    if (event == nullptr) {
-        if (!xcb_connection_has_error(s.connection)) s.serverSilent = true;
-        return false;
-    }
+    if (event == nullptr) return false;
     time = reinterpret_cast<const xcb_property_notify_event_t*>(event)->time;
     std::free(event);
     return true;

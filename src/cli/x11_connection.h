@@ -70,10 +70,10 @@ void StashEvent(X11Selection& s, xcb_generic_event_t* event);
 template <typename Match>
 xcb_generic_event_t* WaitForEvent(X11Selection& s, Match match);
 
-// The reply to the request with `sequence`, within kAnswerTimeoutMs; null on
-// an error, a timeout or a broken connection. A timeout marks the server as
-// silent (serverSilent). Events that come first go to the stash as they are
-// read, never more than one read's worth into libxcb's own queue.
+// The reply to the request with `sequence`, within `timeoutMs`; null on an
+// error, a timeout or a broken connection. Events that come first go to the
+// stash as they are read, never more than one read's worth into libxcb's
+// own queue.
 void* WaitForReply(X11Selection& s, unsigned int sequence, int timeoutMs = kAnswerTimeoutMs);
 
 // The server's current time, read from the PropertyNotify of a zero-length

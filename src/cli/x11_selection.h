@@ -41,7 +41,7 @@ struct X11Selection {
     xcb_window_t window = XCB_NONE;
     xcb_atom_t atoms[static_cast<int>(SelectionAtom::Count)] = {};
     // Events that arrived while waiting for a particular one; handled next.
-    // Bounded (see x11_events.h).
+    // Bounded (see x11_connection.h).
     std::deque<xcb_generic_event_t*> stash;
     // The password as served; the one copy of it while the program waits.
     Bytes served;
@@ -52,8 +52,6 @@ struct X11Selection {
     RateLimit answers;
     RateLimit multipleAnswers;
     RateLimit refusals;
-    // Set once the server let a reply or an event of ours time out.
-    bool serverSilent = false;
 };
 
 enum class OpenFault { None, NoDisplay, CannotOpen };
