@@ -47,6 +47,8 @@ MEMORY_LIMIT = 16 << 20
 # freed memory in quarantine (256 MB) and its own tables besides.
 MEMORY_ABORT = 64 << 20
 SANITIZED_MEMORY_ABORT = 1 << 30
+SERVER_SILENT = (b"tarnwell-cli: the display did not answer in time, so the password may "
+                 b"still be on the clipboard.")
 PUT_BACK = (b"tarnwell-cli: another program put the password back on the clipboard each time "
             b"it was taken off; it may still be there.")
 
@@ -229,6 +231,25 @@ def put_back_case(take_backs):
     return case
 
 
+def case_a_display_that_stops_answering(display):
+    """The X server stops (SIGSTOP) mid-wait: the clear cannot be confirmed,
+    so the program says the password may still be there and fails, within
+    its timeouts, instead of waiting for ever."""
+    v = VECTORS["default"]
+    run = Piped(display, v)
+    copied = run.wait_for_output(COPIED)
+    assert display.holds(v["password"].encode())
+    time.sleep(MIDWAY)
+    display.server.send_signal(signal.SIGSTOP)
+    try:
+        code, stdout = run.finish(timeout=GUARD_SECONDS + 20)
+    finally:
+        display.server.send_signal(signal.SIGCONT)
+    assert code == 1 and stdout == b"", (code, run.stderr)
+    assert run.stderr.endswith(SERVER_SILENT + b"\n"), run.stderr
+    assert time.time() - copied <= GUARD_SECONDS + 10
+
+
 def closed_stderr_case(extra_args):
     """`setsid tarnwell-cli --copy < keywords 2>&-`: no terminal and no
     standard error. The copy, the wait and the clear go on as ever."""
@@ -301,6 +322,7 @@ CASES = [
      case_a_holder_that_refuses_utf8_still_holds_the_password, Display),
     ("a manager that puts the password back once", put_back_case(1), Display),
     ("a manager that always puts the password back", put_back_case(-1), Display),
+    ("a display that stops answering", case_a_display_that_stops_answering, Display),
     ("standard error closed, --quiet", closed_stderr_case(["--quiet"]), Display),
     ("standard error closed", closed_stderr_case([]), Display),
     ("a closed pipe on standard error", case_a_closed_pipe_on_standard_error_is_no_death,
