@@ -140,23 +140,25 @@ def watch_memory(run, until):
     return peak
 
 
-def flood_case(outstanding, stop_signal=None):
+def flood_case(outstanding, stop_signal=None, direct=False):
     """A client keeps `outstanding` requests for the clipboard unanswered (0:
-    sends them without pause). The clear still comes on time, or at once on
-    a signal, and memory stays small."""
+    sends them without pause; `direct`: as events sent straight to the
+    program's window). The clear still comes on time, or at once on a
+    signal, and memory stays small."""
     def case(display):
         v = VECTORS["default"]
         run = Piped(display, v)
         copied = run.wait_for_output(COPIED)
-        client(display, "request_flooder", outstanding)
+        client(display, "request_flooder", outstanding, *(["direct"] if direct else []))
         if stop_signal is None:
             peak = watch_memory(run, copied + GUARD_SECONDS + 20)
             cleared = run.wait_for_output(REMOVED, timeout=20) - copied - GUARD_SECONDS
             code, stdout = run.finish(timeout=10)
             assert code == 0 and stdout == b"", (code, run.stderr)
             assert cleared <= clear_slack(), cleared
-            report = "flood of %s: cleared %.2f s after the deadline, peak memory %.1f MB"
-            sys.stderr.write(report % (outstanding or "unthrottled", cleared, peak / 2**20) + "\n")
+            report = "flood of %s%s: cleared %.2f s after the deadline, peak memory %.1f MB"
+            sys.stderr.write(report % (outstanding or "unthrottled", " sent direct" if direct else "",
+                                       cleared, peak / 2**20) + "\n")
             if not copy_test.SANITIZED:
                 assert peak < MEMORY_LIMIT, peak
         else:
@@ -316,6 +318,7 @@ def signal_case(number):
 CASES = [
     ("a flood of 20000 outstanding requests", flood_case(20000), Display),
     ("an unthrottled flood", flood_case(0), Display),
+    ("an unthrottled flood sent straight to the window", flood_case(0, direct=True), Display),
     ("SIGTERM during a flood", flood_case(20000, signal.SIGTERM), Display),
     ("a forged SelectionClear", case_a_forged_selection_clear_is_ignored, Display),
     ("a holder that serves STRING and TEXT only",
