@@ -64,6 +64,13 @@ class MutterDisplay(Display):
             ["dbus-run-session", "--", "mutter", "--x11", "--replace", "--sm-disable"],
             env=self.env, stdout=subprocess.DEVNULL, stderr=self.log,
             start_new_session=True)
+        try:
+            self.wait_until_ready()
+        except BaseException:
+            self.close()  # no case gets it, so nobody else would end it
+            raise
+
+    def wait_until_ready(self):
         # Ready once it manages the display and keeps the text of an owner
         # that vanishes. Its clipboard manager starts after the window
         # manager, and a copy made before it was there is not kept: each
