@@ -5,6 +5,10 @@
 #include <windows.h>
 
 constexpr wchar_t kAppTitle[] = L"Tarnwell Password Generator";
+// The VORKA prefix of the window class names is not a leftover to tidy up:
+// users' tools find the windows by these names (automation scripts,
+// auto-type rules, accessibility settings), so the names are part of what
+// the program promises and are never renamed.
 constexpr wchar_t kMainClassName[] = L"VORKAMainClass";
 constexpr wchar_t kResultClassName[] = L"VORKAResultClass";
 // Help > About opens this page: the homepage, written once in CMakeLists.txt.
