@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "clipboard/clipboard_policy.h"
 #include "derivation/utf8.h"
 
 namespace {
@@ -38,6 +39,9 @@ std::string LengthRange() {
     return std::to_string(kMinLength) + " to " + std::to_string(kMaxLength);
 }
 
+// "30 s", as the help says how long --copy keeps the password.
+std::string GuardTime() { return std::to_string(kGuardSeconds) + " s"; }
+
 const std::vector<OptionSpec>& OptionTable() {
     static const std::vector<OptionSpec> table = {
         {Option::Length, "length", 'l', "N",
@@ -55,7 +59,7 @@ const std::vector<OptionSpec>& OptionTable() {
         {Option::Confirm, "confirm", 0, nullptr,
          "at a terminal, ask for keyword 1 twice and go on only if both agree"},
         {Option::Copy, "copy", 'c', nullptr,
-         "copy to the clipboard for 30 s instead of standard output"},
+         "copy to the clipboard for " + GuardTime() + " instead of standard output"},
         {Option::Help, "help", 'h', nullptr, "show this help"},
         {Option::Version, "version", 'V', nullptr, "show the version"},
     };
@@ -239,7 +243,7 @@ std::string CliUsage() {
            "share through Xwayland.\n"
            "\n"
            "Exit status:\n"
-           "  0  the password was written, or copied and its 30 s are over\n"
+           "  0  the password was written, or copied and its " + GuardTime() + " are over\n"
            "  1  refused input, no clipboard for --copy, or a failed cryptographic\n"
            "     operation; nothing was written\n"
            "  2  a usage error\n"
