@@ -1,3 +1,7 @@
+// The command-line options: every accepted spelling and what it sets, where
+// KEYWORD2 may stand, each usage error in one line with typed text made
+// printable, the notice for a --symbols set that filters to nothing, and the
+// help with its defaults, range and the clipboard's time.
 #include <gtest/gtest.h>
 
 #include "cli/cli_options.h"

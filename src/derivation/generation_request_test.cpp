@@ -1,5 +1,5 @@
-// The request rules: symbol filtering, the strength estimate, completeness,
-// and the UTF-8 bytes every keyword turns into. The ToUtf8 table runs on both
+// The request rules: symbol filtering, the strength estimate, the settings'
+// rule both front ends keep, and the UTF-8 bytes every keyword turns into. The ToUtf8 table runs on both
 // builds, so it shows that the portable conversion and Windows' own agree.
 #include <gtest/gtest.h>
 
