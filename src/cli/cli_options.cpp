@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "clipboard/clipboard_policy.h"
 #include "derivation/utf8.h"
 
 namespace {
@@ -38,6 +39,9 @@ std::string LengthRange() {
     return std::to_string(kMinLength) + " to " + std::to_string(kMaxLength);
 }
 
+// "30 s", as the help says how long --copy keeps the password.
+std::string GuardTime() { return std::to_string(kGuardSeconds) + " s"; }
+
 const std::vector<OptionSpec>& OptionTable() {
     static const std::vector<OptionSpec> table = {
         {Option::Length, "length", 'l', "N",
@@ -55,7 +59,7 @@ const std::vector<OptionSpec>& OptionTable() {
         {Option::Confirm, "confirm", 0, nullptr,
          "at a terminal, ask for keyword 1 twice and go on only if both agree"},
         {Option::Copy, "copy", 'c', nullptr,
-         "copy to the clipboard for 30 s instead of standard output"},
+         "copy to the clipboard for " + GuardTime() + " instead of standard output"},
         {Option::Help, "help", 'h', nullptr, "show this help"},
         {Option::Version, "version", 'V', nullptr, "show the version"},
     };
@@ -175,23 +179,26 @@ struct ParseState {
 
 std::string Apply(const OptionSpec& spec, const std::u16string& value, CliOptions& options,
                   ParseState& state) {
+    GenerationRequest& request = options.request;
     switch (spec.option) {
         case Option::Length:
-            if (!ParseLength(value, options.length) || options.length < kMinLength ||
-                options.length > kMaxLength) {
+            // Judged at once, so that the error quotes what was typed; the
+            // letter cases wait for the last option.
+            if (!ParseLength(value, request.length) ||
+                CheckSettings(request) == SettingsFault::LengthOutOfRange) {
                 return "the length must be a whole number from " + LengthRange() +
                        " in ASCII digits, not " + Quoted(value);
             }
             break;
         case Option::Symbols:
-            options.symbols = FilterSymbols(value);
+            request.symbols = FilterSymbols(value);
             state.symbolsTyped = value;
             state.symbolsGiven = true;
             break;
         case Option::NoSymbols: state.noSymbolsGiven = true; break;
-        case Option::NoNumbers: options.numbers = false; break;
-        case Option::NoUppercase: options.uppercase = false; break;
-        case Option::NoLowercase: options.lowercase = false; break;
+        case Option::NoNumbers: request.numbers = false; break;
+        case Option::NoUppercase: request.uppercase = false; break;
+        case Option::NoLowercase: request.lowercase = false; break;
         case Option::Quiet: options.quiet = true; break;
         case Option::Confirm: options.confirm = true; break;
         case Option::Copy: options.copy = true; break;
@@ -240,7 +247,7 @@ std::string CliUsage() {
            "share through Xwayland.\n"
            "\n"
            "Exit status:\n"
-           "  0  the password was written, or copied and its 30 s are over\n"
+           "  0  the password was written, or copied and its " + GuardTime() + " are over\n"
            "  1  refused input, no clipboard for --copy, or a failed cryptographic\n"
            "     operation (nothing was written); or --copy could not take the password\n"
            "     off the clipboard, and says so\n"
@@ -268,7 +275,7 @@ CliParseResult ParseCliOptions(const std::vector<std::u16string>& arguments) {
                             "the command line");
             }
             options.keyword2Given = true;
-            options.keyword2 = argument;
+            options.request.keyword2 = argument;
             continue;
         }
         if (argument == u"--") {
@@ -290,12 +297,12 @@ CliParseResult ParseCliOptions(const std::vector<std::u16string>& arguments) {
     if (state.symbolsGiven && state.noSymbolsGiven) {
         return Fail("--symbols and --no-symbols exclude each other");
     }
-    if (state.noSymbolsGiven) options.symbols.clear();
-    if (!options.uppercase && !options.lowercase) {
+    if (state.noSymbolsGiven) options.request.symbols.clear();
+    if (CheckSettings(options.request) == SettingsFault::NoLetterCase) {
         return Fail("--no-uppercase and --no-lowercase exclude each other: one letter case stays on");
     }
     // Same password as the window with such an Allowed field, but not silently.
-    if (state.symbolsGiven && options.symbols.empty()) {
+    if (state.symbolsGiven && options.request.symbols.empty()) {
         result.notice = "--symbols " + Quoted(state.symbolsTyped) +
                         " holds no ASCII punctuation, so the password has no symbols; give "
                         "punctuation characters, or --no-symbols to say so.";

@@ -10,21 +10,19 @@
 
 #include "derivation/generation_request.h"
 
-// Starts where the window starts.
+// The settings are the window's own record, starting where the window
+// starts; the rest says what the program does with them.
 struct CliOptions {
-    std::int32_t length = kDefaultLength;
-    bool numbers = true;
-    bool uppercase = true;
-    bool lowercase = true;
-    std::string symbols = kDefaultSymbols;  // filtered like the Allowed field
-    bool quiet = false;                     // no strength line
-    bool confirm = false;                   // keyword 1 asked for twice
-    bool copy = false;  // to the clipboard for 30 s instead of standard output
+    // The length, the classes and the symbols (filtered like the Allowed
+    // field). keyword2 is KEYWORD2 exactly as given, when keyword2Given: the
+    // keyword rules are the program's to apply. keyword1 stays empty here.
+    GenerationRequest request;
+    bool keyword2Given = false;
+    bool quiet = false;    // no strength line
+    bool confirm = false;  // keyword 1 asked for twice
+    bool copy = false;     // to the clipboard for the guard's time instead of standard output
     bool showHelp = false;
     bool showVersion = false;
-    // KEYWORD2 exactly as given; the keyword rules are the program's to apply.
-    bool keyword2Given = false;
-    std::u16string keyword2;
 };
 
 struct CliParseResult {

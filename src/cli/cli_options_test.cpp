@@ -1,3 +1,7 @@
+// The command-line options: every accepted spelling and what it sets, where
+// KEYWORD2 may stand, each usage error in one line with typed text made
+// printable, the notice for a --symbols set that filters to nothing, and the
+// help with its defaults, range and the clipboard's time.
 #include <gtest/gtest.h>
 
 #include "cli/cli_options.h"
@@ -35,11 +39,11 @@ TEST(CliOptionsTest, AcceptedOptions) {
     for (const Case& c : cases) {
         const CliParseResult result = ParseCliOptions(c.arguments);
         ASSERT_TRUE(result.ok) << result.error;
-        EXPECT_EQ(result.options.length, c.length);
-        EXPECT_EQ(result.options.numbers, c.numbers);
-        EXPECT_EQ(result.options.uppercase, c.uppercase);
-        EXPECT_EQ(result.options.lowercase, c.lowercase);
-        EXPECT_EQ(result.options.symbols, c.symbols);
+        EXPECT_EQ(result.options.request.length, c.length);
+        EXPECT_EQ(result.options.request.numbers, c.numbers);
+        EXPECT_EQ(result.options.request.uppercase, c.uppercase);
+        EXPECT_EQ(result.options.request.lowercase, c.lowercase);
+        EXPECT_EQ(result.options.request.symbols, c.symbols);
     }
 }
 
@@ -89,14 +93,14 @@ TEST(CliOptionsTest, SpellingsAndKeyword2) {
         const CliParseResult result = ParseCliOptions(c.arguments);
         ASSERT_TRUE(result.ok) << result.error;
         const CliOptions& o = result.options;
-        EXPECT_EQ(o.length, c.length) << result.error;
+        EXPECT_EQ(o.request.length, c.length) << result.error;
         EXPECT_EQ(o.quiet, c.quiet);
         EXPECT_EQ(o.confirm, c.confirm);
         EXPECT_EQ(o.showHelp, c.help);
         EXPECT_EQ(o.showVersion, c.version);
         EXPECT_EQ(o.keyword2Given, c.keyword2Given);
-        EXPECT_TRUE(o.keyword2 == c.keyword2);
-        EXPECT_EQ(o.symbols, c.symbols);
+        EXPECT_TRUE(o.request.keyword2 == c.keyword2);
+        EXPECT_EQ(o.request.symbols, c.symbols);
     }
 }
 
@@ -123,7 +127,7 @@ TEST(CliOptionsTest, CopyIsAskedForByEitherName) {
         EXPECT_EQ(result.ok, c.ok) << result.error;
         EXPECT_EQ(result.options.copy, c.copy);
     }
-    EXPECT_EQ(ParseCliOptions({u"--length", u"20", u"-c"}).options.length, 20);
+    EXPECT_EQ(ParseCliOptions({u"--length", u"20", u"-c"}).options.request.length, 20);
 }
 
 TEST(CliOptionsTest, UsageErrorsSayWhatIsWrongInOneLine) {
@@ -204,7 +208,7 @@ TEST(CliOptionsTest, SymbolsThatFilterToNothingAreSaidSo) {
     // only, so it is accepted; but the user hears of it.
     const CliParseResult result = ParseCliOptions({u"--symbols", u"\u2713abc"});
     ASSERT_TRUE(result.ok);
-    EXPECT_EQ(result.options.symbols, "");
+    EXPECT_EQ(result.options.request.symbols, "");
     EXPECT_NE(result.notice.find("'\xe2\x9c\x93" "abc' holds no ASCII punctuation"),
               std::string::npos)
         << result.notice;

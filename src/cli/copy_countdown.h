@@ -7,8 +7,7 @@
 #include <cstddef>
 #include <string>
 
-// The window's promise, so no option changes it.
-constexpr int kGuardSeconds = 30;
+#include "clipboard/clipboard_policy.h"
 
 constexpr char kRemovedText[] = "The password was removed from the clipboard.";
 constexpr char kLeftAloneText[] = "Something else is on the clipboard now; it was left alone.";

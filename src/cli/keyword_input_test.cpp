@@ -1,3 +1,7 @@
+// The keyword reader of piped and typed input: lines with only their line
+// ending removed, refused input (not UTF-8, NUL, too long, control
+// characters in a typed line), read errors, lines beyond the keywords, and
+// keyword 2 from an argument, served in chunks of every size.
 #include <gtest/gtest.h>
 
 #include <string>

@@ -42,7 +42,7 @@ void TellAtPrompt(void*, const std::string& message) { Tell(message); }
 
 bool ReadKeywords(const CliOptions& options, KeywordPair& keywords, std::string& error) {
     // Keyword 2 from the command line meets the rules of a typed one.
-    if (options.keyword2Given) keywords.keyword2 = KeywordFromArgument(options.keyword2);
+    if (options.keyword2Given) keywords.keyword2 = KeywordFromArgument(options.request.keyword2);
     if (!StandardInputIsTerminal()) {
         LineReader reader;
         reader.source = ReadStandardInput;
@@ -79,9 +79,10 @@ Bytes DerivePassword(const CliOptions& options) {
         return {};
     }
     ArmCryptoFailureReport();
-    Bytes password = GeneratePassword(keywords.keyword1, keywords.keyword2, options.length,
-                                      options.symbols, options.numbers, options.uppercase,
-                                      options.lowercase);
+    const GenerationRequest& settings = options.request;
+    Bytes password = GeneratePassword(keywords.keyword1, keywords.keyword2, settings.length,
+                                      settings.symbols, settings.numbers, settings.uppercase,
+                                      settings.lowercase);
     // The report has already gone to standard error.
     if (!IsCryptoFailureReportPending()) {
         SecureWipeContents(password);
@@ -106,8 +107,9 @@ int Run(const CliOptions& options) {
             return kExitFailure;
         }
     }
-    const double bits = EstimateEntropyBits(options.length, options.numbers, options.uppercase,
-                                            options.lowercase, options.symbols);
+    const GenerationRequest& settings = options.request;
+    const double bits = EstimateEntropyBits(settings.length, settings.numbers, settings.uppercase,
+                                            settings.lowercase, settings.symbols);
     Bytes password = DerivePassword(options);
     CloseCryptoProviders();
     if (password.empty()) return kExitFailure;

@@ -22,6 +22,14 @@ std::string FilterSymbols(const std::u16string& allowedText) {
     return symbols;
 }
 
+SettingsFault CheckSettings(const GenerationRequest& request) {
+    if (request.length < kMinLength || request.length > kMaxLength) {
+        return SettingsFault::LengthOutOfRange;
+    }
+    if (!request.uppercase && !request.lowercase) return SettingsFault::NoLetterCase;
+    return SettingsFault::None;
+}
+
 double EstimateEntropyBits(std::int32_t length, bool numbers, bool uppercase, bool lowercase,
                            const std::string& symbols) {
     const double poolSize = 26.0 * lowercase + 26.0 * uppercase + 10.0 * numbers +

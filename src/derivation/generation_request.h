@@ -23,6 +23,17 @@ struct GenerationRequest {
     std::string symbols = kDefaultSymbols;  // already filtered: ASCII punctuation only
 };
 
+// What makes a request's settings unusable, in the order they are judged.
+enum class SettingsFault { None, LengthOutOfRange, NoLetterCase };
+
+// The one decision on a request's settings, whichever front end collected
+// them: the length from kMinLength to kMaxLength, and one letter case at
+// least (uppercase, lowercase or both). The window keeps its check boxes
+// and its trackbar to this; the command-line program refuses options that
+// break it. The keywords are judged apart, by CheckKeywordPair; the symbol
+// set is valid by construction once FilterSymbols made it.
+SettingsFault CheckSettings(const GenerationRequest& request);
+
 // Keeps printable ASCII punctuation only, each character once, in order of
 // first appearance.
 std::string FilterSymbols(const std::u16string& allowedText);

@@ -1,5 +1,5 @@
-// The request rules: symbol filtering, the strength estimate, completeness,
-// and the UTF-8 bytes every keyword turns into. The ToUtf8 table runs on both
+// The request rules: symbol filtering, the strength estimate, the settings'
+// rule both front ends keep, and the UTF-8 bytes every keyword turns into. The ToUtf8 table runs on both
 // builds, so it shows that the portable conversion and Windows' own agree.
 #include <gtest/gtest.h>
 
@@ -80,6 +80,40 @@ TEST(DefaultsTest, LengthTwelveWithinFiveTo128AndEightSymbols) {
     EXPECT_EQ(request.length, 12);
     EXPECT_EQ(request.symbols, "!@#$%*-_");
     EXPECT_TRUE(request.numbers && request.uppercase && request.lowercase);
+}
+
+// Both front ends refuse what this refuses, so the window and the
+// command-line program can never disagree about a setting. The length's
+// bounds, both letter cases off (even with numbers and symbols on, which
+// would still give a password), and the length judged before the cases.
+TEST(CheckSettingsTest, LengthInRangeAndOneLetterCase) {
+    struct Case {
+        std::int32_t length;
+        bool numbers, uppercase, lowercase;
+        SettingsFault fault;
+    };
+    const Case cases[] = {
+        {5, true, true, true, SettingsFault::None},
+        {128, true, true, true, SettingsFault::None},
+        {4, true, true, true, SettingsFault::LengthOutOfRange},
+        {129, true, true, true, SettingsFault::LengthOutOfRange},
+        {0, true, true, true, SettingsFault::LengthOutOfRange},
+        {-12, true, true, true, SettingsFault::LengthOutOfRange},
+        {12, false, true, false, SettingsFault::None},
+        {12, false, false, true, SettingsFault::None},
+        {12, true, false, false, SettingsFault::NoLetterCase},
+        {12, false, false, false, SettingsFault::NoLetterCase},
+        {200, true, false, false, SettingsFault::LengthOutOfRange},
+    };
+    for (const Case& c : cases) {
+        GenerationRequest request;
+        request.length = c.length;
+        request.numbers = c.numbers;
+        request.uppercase = c.uppercase;
+        request.lowercase = c.lowercase;
+        EXPECT_EQ(CheckSettings(request), c.fault)
+            << c.length << " " << c.numbers << c.uppercase << c.lowercase;
+    }
 }
 
 TEST(ToUtf8Test, GivesTheBytesOfWindowsConversion) {

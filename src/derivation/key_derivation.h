@@ -8,6 +8,9 @@
 
 #include "crypto/crypto.h"
 
+// The VORKASOFT in these labels is not a leftover to tidy up: the labels
+// are inputs of the derivation, not names shown to anyone, and renaming or
+// re-versioning one changes every password of every user.
 constexpr char kSaltLabel[] = "VORKASOFT-PWGEN-v2";
 constexpr char kExtractLabel[] = "VORKASOFT-v2-EXTRACT";
 constexpr char kMaterialLabel[] = "VORKASOFT-v2-MATERIAL";

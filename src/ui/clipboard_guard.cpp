@@ -8,13 +8,14 @@
 #include <iterator>
 #include <string>
 
+#include "clipboard/clipboard_policy.h"
 #include "crypto/crypto.h"
 #include "ui/clipboard_text.h"
 #include "ui/win_handles.h"
 
 namespace {
 
-constexpr UINT kGuardDelayMs = 30000;
+constexpr UINT kGuardDelayMs = kGuardSeconds * 1000;
 // Another program may hold the clipboard open when the check comes. The
 // guarded text may still be there, so the check never gives up while the
 // program runs: it is tried again every quarter second for ten seconds, as

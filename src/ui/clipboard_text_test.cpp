@@ -1,3 +1,6 @@
+// The clipboard comparison, and the check of a paste that lost lines: both
+// read a clipboard block with or without a terminating zero, and never past
+// its end.
 #include "ui/clipboard_text.h"
 
 #include <windows.h>

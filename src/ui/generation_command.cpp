@@ -76,6 +76,34 @@ bool KeywordsKeepTheRules(HWND window, const GenerationRequest& request) {
     return false;
 }
 
+// The length, the classes and the symbols, as the controls hold them.
+void ReadSettings(HWND window, GenerationRequest& request) {
+    request.length = static_cast<std::int32_t>(
+        SendMessageW(Control(window, IDC_LENGTH), TBM_GETPOS, 0, 0));
+    request.numbers = IsChecked(window, IDC_NUMBERS);
+    request.uppercase = IsChecked(window, IDC_UPPERCASE);
+    request.lowercase = IsChecked(window, IDC_LOWERCASE);
+    request.symbols = IsChecked(window, IDC_SYMBOLS) ? ReadAllowedSymbols(window) : "";
+}
+
+// The controls keep to the rules while the user works them, but not while
+// another program sends them messages (a length range widened, both letter
+// cases unchecked): no password comes from settings that the command-line
+// program would refuse. Judged before the keywords, as there.
+bool SettingsKeepTheRules(HWND window, const GenerationRequest& request) {
+    std::wstring text;
+    switch (CheckSettings(request)) {
+        case SettingsFault::None: return true;
+        case SettingsFault::LengthOutOfRange:
+            text = L"The password length must be from " + std::to_wstring(kMinLength) + L" to " +
+                   std::to_wstring(kMaxLength) + L".";
+            break;
+        case SettingsFault::NoLetterCase: text = kNoLetterCaseText; break;
+    }
+    MessageBoxW(window, text.c_str(), kAppTitle, MB_ICONWARNING);
+    return false;
+}
+
 // Hands a finished password to a new result window; the main window stays
 // disabled until that window is gone.
 void ShowResult(HWND window, Bytes& password, double estimateBits) {
@@ -94,19 +122,14 @@ void ShowResult(HWND window, Bytes& password, double estimateBits) {
 void RunGeneration(HWND window) {
     GenerationRequest request;
     const KeywordWipe keywordWipe{request};
+    ReadSettings(window, request);
+    if (!SettingsKeepTheRules(window, request)) return;
     ReadKeyword(Control(window, IDC_KEYWORD1), request.keyword1);
     ReadKeyword(Control(window, IDC_KEYWORD2), request.keyword2);
     if (!KeywordsKeepTheRules(window, request)) return;
 
     Bytes keyword1 = ToUtf8(request.keyword1);
     Bytes keyword2 = ToUtf8(request.keyword2);
-    request.length = static_cast<std::int32_t>(
-        SendMessageW(Control(window, IDC_LENGTH), TBM_GETPOS, 0, 0));
-    const bool symbolsOn = IsChecked(window, IDC_SYMBOLS);
-    request.numbers = IsChecked(window, IDC_NUMBERS);
-    request.uppercase = IsChecked(window, IDC_UPPERCASE);
-    request.lowercase = IsChecked(window, IDC_LOWERCASE);
-    request.symbols = symbolsOn ? ReadAllowedSymbols(window) : "";
     const double estimateBits =
         EstimateEntropyBits(request.length, request.numbers, request.uppercase,
                             request.lowercase, request.symbols);

@@ -4,6 +4,7 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include "derivation/generation_request.h"
 #include "ui/app_state.h"
 #include "ui/clipboard_guard.h"
 #include "ui/generation_command.h"
@@ -28,9 +29,13 @@ void OnSymbolsClicked(HWND window) {
     EnableWindow(Control(window, IDC_ALLOWED_LABEL), on);
 }
 
-// At least one letter case stays on: unchecking the last one checks the other.
+// The settings' rule that one letter case stays on, kept while the user
+// clicks: unchecking the last one checks the other.
 void KeepOneLetterCase(HWND window, int otherCaseId) {
-    if (!IsChecked(window, IDC_UPPERCASE) && !IsChecked(window, IDC_LOWERCASE)) {
+    GenerationRequest cases;
+    cases.uppercase = IsChecked(window, IDC_UPPERCASE);
+    cases.lowercase = IsChecked(window, IDC_LOWERCASE);
+    if (CheckSettings(cases) == SettingsFault::NoLetterCase) {
         SendMessageW(Control(window, otherCaseId), BM_SETCHECK, BST_CHECKED, 0);
     }
 }

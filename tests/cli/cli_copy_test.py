@@ -4,6 +4,15 @@ display of its own, so that the cases run side by side and their
 30-second waits overlap. The clipboard is read by xclip, and by
 multiple_request for a MULTIPLE request, which xclip cannot make.
 
+The cases: every text target, the hint and TARGETS; no SAVE_TARGETS and no
+PRIMARY; nothing on standard output; the password gone after 30 s with exit
+0; someone else's copy left alone; a reader that takes over the same text
+still cleared at 30 s; Ctrl+C, SIGTERM, SIGHUP and Ctrl+\\ clearing within a
+second and ending by that signal, with echo on and no core file; Ctrl+Z
+clearing before the stop, with neither the password nor a keyword left in
+the stopped program's memory (read from /proc, where the user may); the
+refusal without a display; and refused input copying nothing.
+
 tarnwell-cli.exe runs under Wine, whose clipboard is the X clipboard of
 the display its prefix started on, so its cases share the test's display
 and run one after the other.

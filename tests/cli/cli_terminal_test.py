@@ -3,7 +3,11 @@
 terminal, as a user at a terminal runs it: hidden prompts shown on the
 terminal whatever standard error is, keywords typed again after an arrow
 key, echo given back on every way out (signals, Ctrl+Z, Ctrl+D), over-long
-lines refused and no core file left.
+lines refused and no core file left. Also: keyword 2 as an argument leaves
+one prompt, --confirm with agreeing and differing entries, three refused
+lines end the program, the program ends by the signal itself (Ctrl+C,
+SIGUSR1, SIGALRM, the real-time signals and the rest), and Ctrl+Z, SIGTTIN
+and SIGTTOU with fg hide the keyword and ask again.
 
     cli_terminal_test.py --vectors tests/vectors/passwords.tsv [--sanitized] -- tarnwell-cli
 """

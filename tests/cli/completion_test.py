@@ -4,7 +4,9 @@ temporary prefix and loaded from there as each shell loads a package's
 completions: bash through bash-completion's loader (and sourced on its own),
 zsh through compinit and its fpath, fish from its vendor folder. They offer
 exactly the options that tarnwell-cli --help lists, the --length range 5 to
-128, and nothing for KEYWORD2 (no file names) or after "--".
+128, and nothing for KEYWORD2 (no file names) or after "--". TAB is pressed
+in interactive bash and zsh on a pseudo-terminal; fish is asked with
+complete -C.
 
     completion_test.py --cmake CMAKE --build-dir DIR --program tarnwell-cli
 """

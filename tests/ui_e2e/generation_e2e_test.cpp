@@ -1,4 +1,8 @@
-// A generation with the default settings and the result window it opens.
+// A generation with the default settings and the result window it opens:
+// the password of the vectors and the command-line program with its
+// strength heading, the window's size, position, owner and fonts, the main
+// window disabled meanwhile, no moving by the caption, and one result window
+// for GENERATE PASSWORD clicks posted at once, as UI automation sends them.
 #include <windows.h>
 
 #include <string>

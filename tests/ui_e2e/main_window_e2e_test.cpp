@@ -217,6 +217,49 @@ TEST_F(MainWindow, AtLeastOneLetterCaseStaysOn) {
     EXPECT_FALSE(IsChecked(main_, kSymbols));
 }
 
+// Settings the controls never give a user, set the way another program can:
+// by messages to the controls, which bypass the click that keeps a letter
+// case on and the trackbar's range. The window refuses what tarnwell-cli
+// refuses instead of deriving a password no other front end gives, and
+// judges the settings before the keywords, as tarnwell-cli does.
+TEST_F(MainWindow, SettingsSetByAnotherProgramAreRefusedLikeTheCommandLine) {
+    const wchar_t* const kNoLetterCase =
+        L"Check Uppercase, Lowercase or both: one letter case stays on.";
+    const wchar_t* const kLengthRange = L"The password length must be from 5 to 128.";
+    const struct {
+        const char* name;
+        BOOL uppercase, lowercase;
+        LPARAM rangeMin, rangeMax;
+        WPARAM length;
+        const wchar_t* keyword1;
+        const wchar_t* text;
+    } cases[] = {
+        {"both cases off", BST_UNCHECKED, BST_UNCHECKED, 5, 128, 12, L"k1", kNoLetterCase},
+        {"both cases off, keyword 1 missing", BST_UNCHECKED, BST_UNCHECKED, 5, 128, 12, L"",
+         kNoLetterCase},
+        {"length 129", BST_CHECKED, BST_CHECKED, 5, 200, 129, L"k1", kLengthRange},
+        {"length 4", BST_CHECKED, BST_UNCHECKED, 1, 128, 4, L"k1", kLengthRange},
+        {"length 0, cases off", BST_UNCHECKED, BST_UNCHECKED, 0, 128, 0, L"k1", kLengthRange},
+    };
+    HWND trackbar = Item(kLength);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        SetControlText(Item(kKeyword1), c.keyword1);
+        SetControlText(Item(kKeyword2), L"k2");
+        SendMessageW(Item(kUppercase), BM_SETCHECK, c.uppercase, 0);
+        SendMessageW(Item(kLowercase), BM_SETCHECK, c.lowercase, 0);
+        SendMessageW(trackbar, TBM_SETRANGEMIN, FALSE, c.rangeMin);
+        SendMessageW(trackbar, TBM_SETRANGEMAX, FALSE, c.rangeMax);
+        SendMessageW(trackbar, TBM_SETPOS, TRUE, static_cast<LPARAM>(c.length));
+        ASSERT_EQ(SendMessageW(trackbar, TBM_GETPOS, 0, 0), static_cast<LRESULT>(c.length));
+        PostMessageW(Item(kGenerate), BM_CLICK, 0, 0);
+        ExpectMessageBoxAndClose(app_.WaitForTopLevel(L"#32770", 10000), main_, c.text,
+                                 L"warning");
+        SyncWithProgram(main_);
+        EXPECT_FALSE(ResultWindowOpen());
+    }
+}
+
 TEST_F(MainWindow, SymbolsGreysTheAllowedFieldAndKeepsItsText) {
     SetControlText(Item(kAllowed), L"!#a@");
     Click(main_, kSymbols);
