@@ -22,12 +22,15 @@ CopySessionHandle ConnectClipboard(std::string& error);
 struct GuardedCopyResult {
     int exitCode = 0;
     std::string error;  // one line for standard error, or empty
+    // Non-zero: the signal that cut the wait short, to be raised again once
+    // the error is out, so that the program ends by it (POSIX only).
+    int endBySignal = 0;
 };
 
 // Puts the password on the clipboard and stays in the foreground with a
 // countdown until the check 30 seconds later, which takes it off if it is
 // still there. Someone else's copy ends the wait early and is left alone.
-// An interrupt takes the password off at once and ends the process by the
-// same signal; a stop takes it off before the program stops. The password
+// An interrupt takes the password off at once and asks for the process to
+// end by the same signal; a stop takes it off before the program stops. The password
 // is moved in, and wiped when the session is done with it.
 GuardedCopyResult CopyAndGuard(CopySession& session, Bytes password);

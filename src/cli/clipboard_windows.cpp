@@ -23,6 +23,10 @@ namespace {
 
 constexpr wchar_t kWindowClass[] = L"VORKACliCopyClass";
 constexpr int kExitInterrupted = 130;  // as a shell reports an end by Ctrl+C
+// Messages handled before the wait looks at the deadline and Ctrl+C again:
+// any program of the desktop may post to our window, and a flood of posts
+// must not hold the clear off.
+constexpr int kMessagesPerRound = 64;
 
 // Shared with the window procedure and the console handler's thread; owned
 // by this file. The guard itself holds the text it guards.
@@ -201,7 +205,10 @@ GuardedCopyResult CopyAndGuard(CopySession& session, Bytes password) {
     bool interrupted = false;
     for (;;) {
         MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+        for (int i = 0; i < kMessagesPerRound && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE);
+             ++i) {
+            DispatchMessageW(&message);
+        }
         if (g_wait.sessionEnding) break;
         if (g_wait.clipboardChanged) {
             const Held held = ClipboardHolds(session.window, text);
@@ -215,8 +222,9 @@ GuardedCopyResult CopyAndGuard(CopySession& session, Bytes password) {
         const int seconds = static_cast<int>((left + 999) / 1000);
         ShowSecondsLeft(countdown, seconds);
         const DWORD untilNextSecond = static_cast<DWORD>(left - (seconds - 1) * 1000ULL);
-        if (MsgWaitForMultipleObjects(1, &g_wait.wake, FALSE, untilNextSecond, QS_ALLINPUT) ==
-            WAIT_OBJECT_0) {
+        // MWMO_INPUTAVAILABLE: messages left over from the round count too.
+        if (MsgWaitForMultipleObjectsEx(1, &g_wait.wake, untilNextSecond, QS_ALLINPUT,
+                                        MWMO_INPUTAVAILABLE) == WAIT_OBJECT_0) {
             interrupted = true;
             break;
         }

@@ -1,6 +1,8 @@
 // --copy on Linux: the X clipboard, owned by this process, and the wait in
-// the foreground. Signals only write to a pipe that the wait polls beside
-// the X connection; all the work happens in the wait itself.
+// the foreground. Signals are only recorded (wait_signals.h); all the work
+// happens in the wait itself. The clear asks the server on a second
+// connection of its own, which no flood of requests to the owner can hold
+// up.
 #include <errno.h>
 #include <fcntl.h>
 #include <poll.h>
@@ -13,27 +15,47 @@
 
 #include "cli/clipboard.h"
 #include "cli/copy_countdown.h"
+#include "cli/wait_signals.h"
 #include "cli/x11_selection.h"
 
 struct CopySession {
-    X11Selection selection;
+    X11Selection selection;  // owns the clipboard and serves the password
+    X11Selection check;      // asks what the clipboard holds, and clears it
 };
 
+void CloseSession(CopySession& session) {
+    CloseSelection(session.selection);
+    CloseSelection(session.check);
+}
+
 void CopySessionDeleter::operator()(CopySession* session) const {
-    CloseSelection(session->selection);
+    CloseSession(*session);
     delete session;
 }
 
 namespace {
 
-// What the last line says, once the clipboard has been checked.
-const char* OutcomeText(OwnerText held) {
-    switch (held) {
-        case OwnerText::Password: return kRemovedText;
-        case OwnerText::Other: return kLeftAloneText;
-        case OwnerText::Unknown: return kNoAnswerText;
+constexpr char kServerSilentText[] =
+    "the display did not answer in time, so the password may still be on the clipboard.";
+constexpr char kPutBackText[] =
+    "another program put the password back on the clipboard each time it was taken off; it may "
+    "still be there.";
+
+// What the last line says, once the clipboard has been checked; null when
+// the password may still be there, which is an error of its own.
+const char* OutcomeText(ClearResult result) {
+    switch (result) {
+        case ClearResult::Removed: return kRemovedText;
+        case ClearResult::LeftAlone: return kLeftAloneText;
+        case ClearResult::OwnerSilent: return kNoAnswerText;
+        case ClearResult::ServerSilent:
+        case ClearResult::PutBack: return nullptr;
     }
-    return kNoAnswerText;
+    return nullptr;
+}
+
+const char* FailureText(ClearResult result) {
+    return result == ClearResult::PutBack ? kPutBackText : kServerSilentText;
 }
 
 // The display's name as the user set it, fit for a one-line message.
@@ -88,91 +110,51 @@ long long NowMs() {
     return now.tv_sec * 1000LL + now.tv_nsec / 1000000;
 }
 
-int g_wakeWrite = -1;
-
-void OnSignal(int signal) {
-    const int savedErrno = errno;
-    const auto number = static_cast<unsigned char>(signal);
-    const ssize_t ignored = write(g_wakeWrite, &number, 1);
-    (void)ignored;
-    errno = savedErrno;
-}
-
-const int kWaitSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGTSTP};
-constexpr int kWaitSignalCount = sizeof kWaitSignals / sizeof kWaitSignals[0];
-
-// The signals of the wait, turned into bytes on a pipe for as long as it lives.
-struct SignalWake {
-    int fds[2] = {-1, -1};
-    struct sigaction previous[kWaitSignalCount] = {};
-    bool installed = false;
-
-    bool Install() {
-        if (pipe2(fds, O_CLOEXEC | O_NONBLOCK) != 0) return false;
-        g_wakeWrite = fds[1];
-        for (int i = 0; i < kWaitSignalCount; ++i) {
-            struct sigaction action {};
-            action.sa_handler = OnSignal;
-            sigemptyset(&action.sa_mask);
-            sigaction(kWaitSignals[i], &action, &previous[i]);
-        }
-        installed = true;
-        return true;
+// The clear, and what follows from how it went.
+GuardedCopyResult Finish(CopySession& session, CopyCountdown& countdown, ClearResult result) {
+    const bool lost = SelectionConnectionFailed(session.check);
+    CloseSession(session);
+    if (lost) {
+        EndCountdown(countdown, nullptr);
+        return {1, "the connection to the display was lost at the clipboard check."};
     }
-    void Restore() {
-        if (installed) {
-            for (int i = 0; i < kWaitSignalCount; ++i) {
-                sigaction(kWaitSignals[i], &previous[i], nullptr);
-            }
-        }
-        installed = false;
-    }
-    int Received() {
-        unsigned char number = 0;
-        return read(fds[0], &number, 1) == 1 ? number : 0;
-    }
-    ~SignalWake() {
-        Restore();
-        for (int fd : fds) {
-            if (fd >= 0) close(fd);
-        }
-        g_wakeWrite = -1;
-    }
-};
-
-void EndBySignal(SignalWake& wake, int signal) {
-    wake.Restore();
-    ::signal(signal, SIG_DFL);
-    sigset_t only;
-    sigemptyset(&only);
-    sigaddset(&only, signal);
-    sigprocmask(SIG_UNBLOCK, &only, nullptr);
-    raise(signal);
+    const char* outcome = OutcomeText(result);
+    EndCountdown(countdown, outcome);
+    if (outcome == nullptr) return {1, FailureText(result)};
+    return {0, ""};
 }
 
 // An interrupt or a stop: the password comes off first, whatever follows.
-GuardedCopyResult Interrupted(X11Selection& selection, SignalWake& wake,
+GuardedCopyResult Interrupted(CopySession& session, WaitSignals& signals,
                               CopyCountdown& countdown, int signal) {
-    const OwnerText held = ClearIfStillPassword(selection);
-    const bool removed = held == OwnerText::Password;
-    CloseSelection(selection);
+    const ClearResult result = ClearIfStillPassword(session.selection, session.check);
     if (signal != SIGTSTP) {
-        EndCountdown(countdown, OutcomeText(held));
-        EndBySignal(wake, signal);
-        return {1, ""};  // not reached: the signal ends the process
+        GuardedCopyResult finished = Finish(session, countdown, result);
+        RestoreDefaultAction(signals, signal);
+        finished.endBySignal = signal;
+        return finished;
     }
-    EndCountdown(countdown, removed ? nullptr : OutcomeText(held));
-    EndBySignal(wake, SIGTSTP);
+    const bool removed = result == ClearResult::Removed;
+    CloseSession(session);
+    EndCountdown(countdown, removed ? nullptr : OutcomeText(result));
+    RestoreDefaultAction(signals, SIGTSTP);
+    raise(SIGTSTP);
     // Running again after `fg` or `bg`: nothing is left to guard.
     if (removed) EndCountdown(countdown, kStoppedText);
+    if (OutcomeText(result) == nullptr) return {1, FailureText(result)};
     return {0, ""};
+}
+
+OpenFault OpenBoth(CopySession& session) {
+    const OpenFault fault = OpenSelection(session.selection);
+    return fault != OpenFault::None ? fault : OpenSelection(session.check);
 }
 
 }  // namespace
 
 CopySessionHandle ConnectClipboard(std::string& error) {
     CopySessionHandle session(new CopySession);
-    switch (OpenSelection(session->selection)) {
+    switch (OpenBoth(*session)) {
         case OpenFault::None:
             return session;
         case OpenFault::NoDisplay:
@@ -189,33 +171,40 @@ CopySessionHandle ConnectClipboard(std::string& error) {
 
 GuardedCopyResult CopyAndGuard(CopySession& session, Bytes password) {
     X11Selection& selection = session.selection;
-    SignalWake wake;
-    if (!wake.Install()) {
+    WaitSignals signals;
+    if (!InstallWaitSignals(signals)) {
         SecureWipeContents(password);
         return {1, "could not prepare the wait for the clipboard; nothing was copied."};
     }
     if (!TakeSelection(selection, std::move(password))) {
-        CloseSelection(selection);
+        CloseSession(session);
         return {1, "could not take the clipboard; nothing was copied."};
     }
     CountdownOutput output;
     CopyCountdown& countdown = output.countdown;
     const long long deadline = NowMs() + kGuardSeconds * 1000LL;
     ShowSecondsLeft(countdown, kGuardSeconds);
+    // One event at a time, with the signals and the deadline looked at
+    // between any two, so that no flood of requests can hold the clear off.
     for (;;) {
-        while (xcb_generic_event_t* event = NextSelectionEvent(selection)) {
+        xcb_generic_event_t* event = NextSelectionEvent(selection);
+        const bool more = event != nullptr;  // others may be queued behind it
+        if (event != nullptr) {
             const bool lost = HandleSelectionEvent(selection, event);
             std::free(event);
             // A clipboard manager that took over the same text is still
             // holding the password: keep guarding until the check.
-            if (lost && ReadOwnerText(selection) == OwnerText::Other) {
-                CloseSelection(selection);
+            if (lost && ReadOwnerText(session.check, selection.served) == OwnerText::Other) {
+                CloseSession(session);
                 EndCountdown(countdown, kLeftAloneText);
                 return {0, ""};
             }
         }
+        if (const int signal = CaughtSignal()) {
+            return Interrupted(session, signals, countdown, signal);
+        }
         if (SelectionConnectionFailed(selection)) {
-            CloseSelection(selection);
+            CloseSession(session);
             EndCountdown(countdown, nullptr);
             return {1, "the connection to the display was lost before the clipboard check."};
         }
@@ -223,20 +212,11 @@ GuardedCopyResult CopyAndGuard(CopySession& session, Bytes password) {
         if (left <= 0) break;
         const int seconds = static_cast<int>((left + 999) / 1000);
         ShowSecondsLeft(countdown, seconds);
+        if (more) continue;
+        xcb_flush(selection.connection);  // refusals wait in libxcb's buffer
         pollfd fds[] = {{xcb_get_file_descriptor(selection.connection), POLLIN, 0},
-                        {wake.fds[0], POLLIN, 0}};
+                        {signals.fds[0], POLLIN, 0}};
         poll(fds, 2, static_cast<int>(left - (seconds - 1) * 1000LL));
-        if (const int signal = wake.Received()) {
-            return Interrupted(selection, wake, countdown, signal);
-        }
     }
-    const OwnerText held = ClearIfStillPassword(selection);
-    const bool failed = SelectionConnectionFailed(selection);
-    CloseSelection(selection);
-    if (failed) {
-        EndCountdown(countdown, nullptr);
-        return {1, "the connection to the display was lost at the clipboard check."};
-    }
-    EndCountdown(countdown, OutcomeText(held));
-    return {0, ""};
+    return Finish(session, countdown, ClearIfStillPassword(selection, session.check));
 }

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "cli/console.h"
+#include "cli/posix_signals.h"
 
 namespace {
 
@@ -29,15 +30,6 @@ struct TerminalRestore {
 };
 
 TerminalRestore g_terminal;
-
-// Signals whose default action ends the process, with or without a core
-// file. SIGKILL cannot be caught; the real-time signals are added at run time.
-const int kEndingSignals[] = {SIGHUP,  SIGINT,    SIGQUIT,   SIGILL,  SIGTRAP, SIGABRT,
-                              SIGBUS,  SIGFPE,    SIGUSR1,   SIGSEGV, SIGUSR2, SIGPIPE,
-                              SIGALRM, SIGTERM,   SIGSTKFLT, SIGXCPU, SIGXFSZ, SIGVTALRM,
-                              SIGPROF, SIGIO,     SIGPWR,    SIGSYS};
-// Signals whose default action stops it; SIGSTOP cannot be caught.
-const int kStoppingSignals[] = {SIGTSTP, SIGTTIN, SIGTTOU};
 
 bool IsStopping(int signal) {
     for (int s : kStoppingSignals) {
@@ -182,16 +174,18 @@ int OpenPromptOutput() {
 // or a time in the background, the terminal is hidden if it is not yet and
 // the program is in the foreground; echo goes off before the prompt shows,
 // so nothing typed after the prompt can appear on the screen. The handlers
-// wait meanwhile, so that none finds the terminal half set up. TCSANOW, not
-// TCSAFLUSH: keys typed ahead must not be thrown away. In the background
-// the read itself stops the program (SIGTTIN) until `fg`.
+// wait meanwhile, so that none finds the terminal half set up. TCSAFLUSH,
+// as getpass does: keys typed before the prompt were shown on the screen
+// while echo was still on, so they are thrown away, never taken as a
+// keyword. In the background the read itself stops the program (SIGTTIN)
+// until `fg`.
 long ReadAtPrompt(void*, std::uint8_t* buffer, std::size_t size) {
     for (;;) {
         sigset_t before;
         sigprocmask(SIG_BLOCK, &g_terminal.handledSignals, &before);
         const bool wasHiding = g_terminal.hiding;
         const bool foreground = InForeground();
-        if (!wasHiding && foreground) HideTerminal(TCSANOW);
+        if (!wasHiding && foreground) HideTerminal(TCSAFLUSH);
         const bool hiding = g_terminal.hiding;
         sigprocmask(SIG_SETMASK, &before, nullptr);
         if (foreground && !hiding) return -1;  // the terminal cannot be set up

@@ -1,5 +1,6 @@
 // tarnwell-cli: the command-line companion of Tarnwell Password Generator.
 // Same keywords and settings, same password, on Linux and on Windows.
+#include <csignal>
 #include <cstdio>
 #include <new>
 #include <string>
@@ -116,6 +117,7 @@ int Run(const CliOptions& options) {
         if (!options.quiet) std::fprintf(stderr, "%s\n", StrengthHeading(bits).c_str());
         const GuardedCopyResult copied = CopyAndGuard(*clipboard, std::move(password));
         if (!copied.error.empty()) Tell(copied.error);
+        if (copied.endBySignal != 0) std::raise(copied.endBySignal);
         return copied.exitCode;
     }
     // Written apart from the newline: appending it could move the buffer

@@ -1,18 +1,17 @@
 #include "cli/x11_selection.h"
 
-#include <poll.h>
-#include <time.h>
-
 #include <cstdlib>
 #include <cstring>
 #include <vector>
+
+#include "cli/x11_connection.h"
 
 namespace {
 
 // In the order of SelectionAtom.
 const char* const kAtomNames[] = {
     "CLIPBOARD", "TARGETS", "TIMESTAMP", "MULTIPLE", "ATOM_PAIR", "UTF8_STRING",
-    "text/plain;charset=utf-8", "TEXT", "x-kde-passwordManagerHint", "INCR",
+    "text/plain;charset=utf-8", "TEXT", "text/plain", "x-kde-passwordManagerHint", "INCR",
     // Properties of our own window: the zero-length append that yields a
     // server timestamp, the reply when we read the new owner's text, and
     // the zeros that overwrite libxcb's buffers after each served copy.
@@ -24,90 +23,9 @@ static_assert(sizeof kAtomNames / sizeof kAtomNames[0] == static_cast<int>(Selec
 // that offers this target with this content.
 constexpr char kPasswordManagerHint[] = "secret";
 
-// How long another client, or the server, may take to answer us. A
-// password is at most 128 bytes, far below any request limit, so no answer
-// ever needs INCR.
-constexpr int kAnswerTimeoutMs = 3000;
-// Room for the longest password, in the served copy, a reply we read and
-// the zeros that overwrite either.
-constexpr std::size_t kMaxServedBytes = 256;
-
-xcb_atom_t Atom(const X11Selection& s, SelectionAtom atom) {
-    return s.atoms[static_cast<int>(atom)];
-}
-
-long long NowMs() {
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return now.tv_sec * 1000LL + now.tv_nsec / 1000000;
-}
-
 // X timestamps are milliseconds that wrap around after 49 days.
 bool NotEarlier(xcb_timestamp_t time, xcb_timestamp_t reference) {
     return static_cast<std::int32_t>(time - reference) >= 0;
-}
-
-template <typename Match>
-xcb_generic_event_t* WaitForEvent(X11Selection& s, Match match) {
-    const long long deadline = NowMs() + kAnswerTimeoutMs;
-    for (;;) {
-        while (xcb_generic_event_t* event = xcb_poll_for_event(s.connection)) {
-            if (match(event)) return event;
-            s.stash.push_back(event);
-        }
-        if (xcb_connection_has_error(s.connection)) return nullptr;
-        const long long left = deadline - NowMs();
-        if (left <= 0) return nullptr;
-        pollfd fd{xcb_get_file_descriptor(s.connection), POLLIN, 0};
-        poll(&fd, 1, static_cast<int>(left));
-    }
-}
-
-int EventType(const xcb_generic_event_t* event) { return event->response_type & 0x7F; }
-
-// A zero-length append changes nothing, but the server reports it with a
-// PropertyNotify that carries the server's own time: the timestamp the X
-// conventions ask for instead of CurrentTime.
-bool ServerTime(X11Selection& s, xcb_timestamp_t& time) {
-    const xcb_atom_t probe = Atom(s, SelectionAtom::TimeProbe);
-    xcb_change_property(s.connection, XCB_PROP_MODE_APPEND, s.window, probe, XCB_ATOM_STRING, 8, 0,
-                        nullptr);
-    xcb_flush(s.connection);
-    xcb_generic_event_t* event = WaitForEvent(s, [&](const xcb_generic_event_t* e) {
-        if (EventType(e) != XCB_PROPERTY_NOTIFY) return false;
-        const auto* notify = reinterpret_cast<const xcb_property_notify_event_t*>(e);
-        return notify->window == s.window && notify->atom == probe;
-    });
-    if (event == nullptr) return false;
-    time = reinterpret_cast<const xcb_property_notify_event_t*>(event)->time;
-    std::free(event);
-    return true;
-}
-
-xcb_window_t SelectionOwner(X11Selection& s) {
-    xcb_get_selection_owner_reply_t* reply = xcb_get_selection_owner_reply(
-        s.connection, xcb_get_selection_owner(s.connection, Atom(s, SelectionAtom::Clipboard)),
-        nullptr);
-    const xcb_window_t owner = reply != nullptr ? reply->owner : XCB_NONE;
-    std::free(reply);
-    return owner;
-}
-
-// libxcb copies each request into its output buffer and leaves it there;
-// the requests that follow overwrite it from the start once it has been
-// flushed. A request of the same shape holding zeros therefore overwrites
-// a served copy, and the answer to it overwrites the input buffer in turn.
-void ScrubBuffers(X11Selection& s, std::size_t size) {
-    static const std::uint8_t kZeros[kMaxServedBytes] = {};
-    const xcb_atom_t scrub = Atom(s, SelectionAtom::Scrub);
-    xcb_flush(s.connection);
-    xcb_change_property(s.connection, XCB_PROP_MODE_REPLACE, s.window, scrub, XCB_ATOM_STRING, 8,
-                        static_cast<std::uint32_t>(size), kZeros);
-    xcb_flush(s.connection);
-    std::free(xcb_get_property_reply(
-        s.connection,
-        xcb_get_property(s.connection, 1, s.window, scrub, XCB_ATOM_STRING, 0, kMaxServedBytes / 4),
-        nullptr));
 }
 
 void ServeBytes(X11Selection& s, xcb_window_t requestor, xcb_atom_t property, xcb_atom_t type,
@@ -115,7 +33,7 @@ void ServeBytes(X11Selection& s, xcb_window_t requestor, xcb_atom_t property, xc
     xcb_flush(s.connection);  // so that the copy starts at the front of the buffer
     xcb_change_property(s.connection, XCB_PROP_MODE_REPLACE, requestor, property, type, 8,
                         static_cast<std::uint32_t>(size), data);
-    ScrubBuffers(s, size);
+    ScrubBuffers(s, size, Scrub::Output);
 }
 
 // One target into one property of the requestor's window.
@@ -154,11 +72,12 @@ bool Convert(X11Selection& s, xcb_window_t requestor, xcb_atom_t target, xcb_ato
 // MULTIPLE: the property holds (target, property) pairs; each is converted,
 // and a pair that fails gets None as its property, written back.
 bool ConvertMultiple(X11Selection& s, xcb_window_t requestor, xcb_atom_t property) {
-    xcb_get_property_reply_t* reply = xcb_get_property_reply(
-        s.connection,
-        xcb_get_property(s.connection, 0, requestor, property, Atom(s, SelectionAtom::AtomPair), 0,
-                         1024),
-        nullptr);
+    auto* reply = static_cast<xcb_get_property_reply_t*>(
+        WaitForReply(s,
+                     xcb_get_property(s.connection, 0, requestor, property,
+                                      Atom(s, SelectionAtom::AtomPair), 0, 1024)
+                         .sequence,
+                     kMultipleReplyTimeoutMs));
     if (reply == nullptr) return false;
     const bool wellFormed = reply->format == 32 &&
                             reply->type == Atom(s, SelectionAtom::AtomPair) &&
@@ -190,29 +109,26 @@ bool ConvertMultiple(X11Selection& s, xcb_window_t requestor, xcb_atom_t propert
 }
 
 void AnswerRequest(X11Selection& s, const xcb_selection_request_event_t& request) {
+    const bool ours = s.owned && request.owner == s.window &&
+                      request.selection == Atom(s, SelectionAtom::Clipboard) &&
+                      (request.time == XCB_CURRENT_TIME || NotEarlier(request.time, s.acquired));
+    if (!ours || !WithinRate(s.answers, kAnswersPerSecond)) {
+        RefuseRequest(s, request);
+        return;
+    }
     // A requestor of before the conventions names no property: use the target.
     const xcb_atom_t property = request.property != XCB_NONE ? request.property : request.target;
-    bool converted = s.owned && request.owner == s.window &&
-                     request.selection == Atom(s, SelectionAtom::Clipboard) &&
-                     (request.time == XCB_CURRENT_TIME || NotEarlier(request.time, s.acquired));
-    if (converted) {
-        converted = request.target == Atom(s, SelectionAtom::Multiple)
-                        ? request.property != XCB_NONE &&
-                              ConvertMultiple(s, request.requestor, property)
-                        : Convert(s, request.requestor, request.target, property);
+    const bool converted = request.target == Atom(s, SelectionAtom::Multiple)
+                               ? request.property != XCB_NONE &&
+                                     WithinRate(s.multipleAnswers, kMultipleAnswersPerSecond) &&
+                                     ConvertMultiple(s, request.requestor, property)
+                               : Convert(s, request.requestor, request.target, property);
+    if (!converted) {
+        RefuseRequest(s, request);
+        xcb_flush(s.connection);
+        return;
     }
-    xcb_selection_notify_event_t notify{};
-    notify.response_type = XCB_SELECTION_NOTIFY;
-    notify.time = request.time;
-    notify.requestor = request.requestor;
-    notify.selection = request.selection;
-    notify.target = request.target;
-    notify.property = converted ? property : XCB_NONE;
-    // SendEvent carries 32 bytes; the record is the event's first 24.
-    char event[32] = {};
-    static_assert(sizeof notify <= sizeof event, "an X event is 32 bytes");
-    std::memcpy(event, &notify, sizeof notify);
-    xcb_send_event(s.connection, 0, request.requestor, XCB_EVENT_MASK_NO_EVENT, event);
+    NotifyRequestor(s, request, property);
     xcb_flush(s.connection);
 }
 
@@ -226,7 +142,7 @@ bool InternAtoms(X11Selection& s) {
     }
     bool all = true;
     for (int i = 0; i < count; ++i) {
-        xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(s.connection, cookies[i], nullptr);
+        auto* reply = static_cast<xcb_intern_atom_reply_t*>(WaitForReply(s, cookies[i].sequence));
         all = all && reply != nullptr;
         if (reply != nullptr) s.atoms[i] = reply->atom;
         std::free(reply);
@@ -234,16 +150,25 @@ bool InternAtoms(X11Selection& s) {
     return all;
 }
 
-// The clipboard must be empty, not some program's, once we have let go;
-// an owner that took it in between keeps it, as the server's timestamps
-// decide.
-bool GiveUp(X11Selection& s, xcb_timestamp_t time) {
-    s.owned = false;
-    xcb_set_selection_owner(s.connection, XCB_NONE, Atom(s, SelectionAtom::Clipboard), time);
-    return SelectionOwner(s) != s.window;
-}
-
 }  // namespace
+
+// libxcb copies each request into its output buffer and leaves it there;
+// the requests that follow overwrite it from the start once it has been
+// flushed. A request of the same shape holding zeros therefore overwrites
+// a served copy, and the answer to it overwrites the input buffer in turn.
+void ScrubBuffers(X11Selection& s, std::size_t size, Scrub which) {
+    static const std::uint8_t kZeros[kMaxServedBytes] = {};
+    const xcb_atom_t scrub = Atom(s, SelectionAtom::Scrub);
+    xcb_flush(s.connection);
+    xcb_change_property(s.connection, XCB_PROP_MODE_REPLACE, s.window, scrub, XCB_ATOM_STRING, 8,
+                        static_cast<std::uint32_t>(size), kZeros);
+    xcb_flush(s.connection);
+    if (which == Scrub::Output) return;
+    std::free(WaitForReply(
+        s, xcb_get_property(s.connection, 1, s.window, scrub, XCB_ATOM_STRING, 0,
+                            kMaxServedBytes / 4)
+               .sequence));
+}
 
 OpenFault OpenSelection(X11Selection& s) {
     const char* display = std::getenv("DISPLAY");
@@ -285,7 +210,8 @@ bool TakeSelection(X11Selection& s, Bytes password) {
     s.served = std::move(password);
     if (s.served.size() > kMaxServedBytes || !ServerTime(s, s.acquired)) return false;
     xcb_set_selection_owner(s.connection, s.window, Atom(s, SelectionAtom::Clipboard), s.acquired);
-    s.owned = SelectionOwner(s) == s.window;
+    xcb_window_t owner = XCB_NONE;
+    s.owned = ReadSelectionOwner(s, owner) && owner == s.window;
     return s.owned;
 }
 
@@ -304,6 +230,7 @@ bool HandleSelectionEvent(X11Selection& s, const xcb_generic_event_t* event) {
             AnswerRequest(s, *reinterpret_cast<const xcb_selection_request_event_t*>(event));
             return false;
         case XCB_SELECTION_CLEAR: {
+            if (SentByClient(event)) return false;
             const auto* clear = reinterpret_cast<const xcb_selection_clear_event_t*>(event);
             if (clear->owner != s.window || clear->selection != Atom(s, SelectionAtom::Clipboard)) {
                 return false;
@@ -314,61 +241,6 @@ bool HandleSelectionEvent(X11Selection& s, const xcb_generic_event_t* event) {
         default:
             return false;
     }
-}
-
-OwnerText ReadOwnerText(X11Selection& s) {
-    xcb_timestamp_t now = XCB_CURRENT_TIME;
-    if (!ServerTime(s, now)) return OwnerText::Unknown;
-    const xcb_atom_t check = Atom(s, SelectionAtom::Check);
-    xcb_delete_property(s.connection, s.window, check);
-    xcb_convert_selection(s.connection, s.window, Atom(s, SelectionAtom::Clipboard),
-                          Atom(s, SelectionAtom::Utf8String), check, now);
-    xcb_flush(s.connection);
-    xcb_generic_event_t* event = WaitForEvent(s, [&](const xcb_generic_event_t* e) {
-        if (EventType(e) != XCB_SELECTION_NOTIFY) return false;
-        const auto* notify = reinterpret_cast<const xcb_selection_notify_event_t*>(e);
-        return notify->requestor == s.window &&
-               notify->selection == Atom(s, SelectionAtom::Clipboard);
-    });
-    if (event == nullptr) return OwnerText::Unknown;
-    const bool answered =
-        reinterpret_cast<const xcb_selection_notify_event_t*>(event)->property != XCB_NONE;
-    std::free(event);
-    if (!answered) return OwnerText::Other;  // no text at all, or refused
-    xcb_get_property_reply_t* reply = xcb_get_property_reply(
-        s.connection,
-        xcb_get_property(s.connection, 1, s.window, check, XCB_GET_PROPERTY_TYPE_ANY, 0,
-                         kMaxServedBytes / 4),
-        nullptr);
-    if (reply == nullptr) return OwnerText::Unknown;
-    const int length = xcb_get_property_value_length(reply);
-    const bool same = reply->type != Atom(s, SelectionAtom::Incr) && reply->format == 8 &&
-                      reply->bytes_after == 0 &&
-                      static_cast<std::size_t>(length) == s.served.size() &&
-                      std::memcmp(xcb_get_property_value(reply), s.served.data(), length) == 0;
-    // The reply may hold the password, and so may libxcb's input buffer.
-    SecureWipe(xcb_get_property_value(reply), static_cast<std::size_t>(length));
-    std::free(reply);
-    if (same) ScrubBuffers(s, s.served.size());
-    return same ? OwnerText::Password : OwnerText::Other;
-}
-
-OwnerText ClearIfStillPassword(X11Selection& s) {
-    if (s.owned) {
-        xcb_timestamp_t now = s.acquired;
-        ServerTime(s, now);
-        return GiveUp(s, now) ? OwnerText::Password : OwnerText::Unknown;
-    }
-    const OwnerText held = ReadOwnerText(s);
-    if (held != OwnerText::Password) return held;
-    // Taking the selection back ends the other holder's copy; nothing is
-    // served in between (owned stays false).
-    xcb_timestamp_t now = XCB_CURRENT_TIME;
-    if (!ServerTime(s, now)) return OwnerText::Unknown;
-    xcb_set_selection_owner(s.connection, s.window, Atom(s, SelectionAtom::Clipboard), now);
-    // Someone else's copy came in between, with a later time.
-    if (SelectionOwner(s) != s.window) return OwnerText::Other;
-    return GiveUp(s, now) ? OwnerText::Password : OwnerText::Unknown;
 }
 
 bool SelectionConnectionFailed(const X11Selection& s) {

@@ -488,15 +488,22 @@ def case_wine_targets_and_a_reader_that_takes_over(display):
     take_over_at_midway_and_expect_the_check(display, run, copied)
 
 
-def case_wine_ctrl_c(display):
-    """Wine hands SIGINT to the console handler even with piped input."""
+def signal_at_midway(display, number):
+    """A piped run whose password is on the clipboard, sent the signal
+    `number` at MIDWAY; returns the run and when the signal went."""
     v = VECTORS["default"]
     run = Piped(display, v)
     run.wait_for_output(COPIED)
     assert display.holds(v["password"].encode())
     time.sleep(MIDWAY)
     sent = time.time()
-    run.process.send_signal(signal.SIGINT)
+    run.process.send_signal(number)
+    return run, sent
+
+
+def case_wine_ctrl_c(display):
+    """Wine hands SIGINT to the console handler even with piped input."""
+    run, sent = signal_at_midway(display, signal.SIGINT)
     # The program says so once its check has run. (No reading meanwhile: a
     # request that reaches a Wine program as it ends is never answered.)
     cleared = run.wait_for_output(REMOVED, timeout=30) - sent
@@ -519,8 +526,14 @@ def under_wine():
     return len(PROGRAM) != 1
 
 
-def run_case(case):
-    display = SharedDisplay() if under_wine() else Display()
+def run_case(case, display_class=None):
+    """The case's outcome on a display of `display_class` (by default the
+    one for the program under test): None, a reason to skip, or the
+    failure, its own or its display's."""
+    try:
+        display = (display_class or (SharedDisplay if under_wine() else Display))()
+    except BaseException:
+        return AssertionError(traceback.format_exc())
     try:
         return case(display)
     except BaseException:
@@ -541,12 +554,17 @@ class CopyToClipboard(unittest.TestCase):
             cases = CASES
             with concurrent.futures.ThreadPoolExecutor(max_workers=len(cases)) as pool:
                 outcomes = list(pool.map(run_case, [case for _, case in cases]))
-        for (name, _), outcome in zip(cases, outcomes):
-            with self.subTest(name):
-                if isinstance(outcome, Exception):
-                    raise outcome
-                if outcome:
-                    self.skipTest(outcome)
+        report_outcomes(self, [name for name, _ in cases], outcomes)
+
+
+def report_outcomes(test, names, outcomes):
+    """Each case's outcome (run_case's) as a subtest of `test`."""
+    for name, outcome in zip(names, outcomes):
+        with test.subTest(name):
+            if isinstance(outcome, Exception):
+                raise outcome
+            if outcome:
+                test.skipTest(outcome)
 
 
 def main():

@@ -119,6 +119,17 @@ class TerminalSession(unittest.TestCase):
         self.assertIn(v["password"].encode(), seen)
         self.assertTrue(self.echo_is_on())
 
+    def test_keys_typed_before_the_prompt_are_thrown_away(self):
+        # Typed while echo was still on, so shown on the screen in clear:
+        # they must never become keyword 1, as getpass ensures.
+        v = next(v for v in VECTORS if v["name"] == "default")
+        os.write(self.master, b"master secret\n")
+        self.start(options_for(v))
+        seen = self.type_keywords(v)
+        seen += read_until(self.master, b"bits)")
+        self.assertEqual(self.process.wait(timeout=60), 0)
+        self.assertIn(v["password"].encode(), seen)
+
     def test_prompts_go_to_the_terminal_whatever_standard_error_is(self):
         # 2>/dev/null must not hide the prompts, nor 2>log record them.
         v = next(v for v in VECTORS if v["name"] == "default")

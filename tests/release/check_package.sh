@@ -5,7 +5,9 @@
 # - lintian --pedantic reports no tag at all, not even info or pedantic ones;
 # - the manual page passes mandoc's lint at the warning level, and has the
 #   sections a reader looks for, in the order help2man gives;
-# - the changelog's entry is the package's version.
+# - the changelog's entry is the package's version;
+# - packed under umask 000, its folders are still 0755 and nothing in it is
+#   writable by others.
 set -euo pipefail
 config=$1
 
@@ -18,7 +20,10 @@ done
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-cpack --config "$config" -B "$work/out" >"$work/cpack.log" 2>&1 || { cat "$work/cpack.log"; exit 1; }
+# Under umask 000, so that the package's permissions come from the install
+# rules alone, whoever packs it.
+(umask 000; cpack --config "$config" -B "$work/out") >"$work/cpack.log" 2>&1 ||
+  { cat "$work/cpack.log"; exit 1; }
 debs=("$work"/out/*.deb)
 deb=${debs[0]}
 status=0
@@ -28,6 +33,14 @@ if ! lintian --pedantic --display-info --fail-on error,warning,info,pedantic "$d
      2>"$work/lintian.err"; then
   echo "lintian reported the tags above for $(basename "$deb")." >&2
   cat "$work/lintian.err" >&2
+  status=1
+fi
+
+# No folder but 0755, and nothing that others may write.
+loose=$(dpkg-deb -c "$deb" | awk '($1 ~ /^d/ && $1 != "drwxr-xr-x") || ($1 !~ /^l/ && $1 ~ /^.....w|^........w/)')
+if [ -n "$loose" ]; then
+  echo "The package holds folders other than 0755, or files others may write:" >&2
+  echo "$loose" >&2
   status=1
 fi
 
