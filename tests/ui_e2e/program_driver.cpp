@@ -84,9 +84,8 @@ std::wstring VectorPassword(const PasswordVector& vector) { return Utf8ToWide(ve
 
 HWND GenerateAndWaitForResult(AppProcess& app, DWORD timeoutMs) {
     PostMessageW(GetDlgItem(app.MainWindow(), kGenerate), BM_CLICK, 0, 0);
-    HWND result = app.WaitForTopLevel(kResultClass, timeoutMs);
-    if (result) WaitUntil([&] { return IsWindowVisible(result) != FALSE; }, 5000);
-    return result;
+    // Found shown and complete, or not at all.
+    return app.WaitForTopLevel(kResultClass, timeoutMs);
 }
 
 bool CopyAndWaitForClose(HWND resultWindow) {
