@@ -35,9 +35,9 @@ QueueLogSlot* WatchedSlot(HWND window) {
     if (log.used == kQueueLogSlots) return nullptr;
     // The slot first: the hook may fire as soon as it is set.
     QueueLogSlot* slot = &log.slots[log.used];
-    *slot = QueueLogSlot{processId, threadId, 0, 0, 0, 0, 0, 0};
+    *slot = QueueLogSlot{processId, threadId, 0, 0, 0, 0};
     if (!log.dll.SetHook(WH_GETMESSAGE, "WatchQueue", threadId) ||
-        !log.dll.SetHook(WH_CALLWNDPROCRET, "WatchFocus", threadId)) {
+        !log.dll.SetHook(WH_CALLWNDPROCRET, "WatchActivation", threadId)) {
         *slot = QueueLogSlot{};
         return nullptr;
     }
@@ -62,28 +62,25 @@ LONG ReleasesTaken(HWND window) {
     return slot ? InterlockedCompareExchange(&slot->releases, 0, 0) : -1;
 }
 
-bool FocusEventsOf(HWND window, FocusEvents* events) {
+bool ActivationsOf(HWND window, Activations* events) {
     QueueLogSlot* slot = WatchedSlot(window);
     if (!slot) return false;
-    events->activations = InterlockedCompareExchange(&slot->activations, 0, 0);
-    events->deactivations = InterlockedCompareExchange(&slot->deactivations, 0, 0);
-    events->active = static_cast<HWND>(
+    events->count = InterlockedCompareExchange(&slot->activations, 0, 0);
+    events->last = static_cast<HWND>(
         LongToHandle(InterlockedCompareExchange(&slot->activeWindow, 0, 0)));
-    events->focus = static_cast<HWND>(
-        LongToHandle(InterlockedCompareExchange(&slot->focusWindow, 0, 0)));
     return true;
 }
 
 bool ActivateAndWait(HWND window, DWORD timeoutMs) {
-    FocusEvents before;
-    if (!FocusEventsOf(window, &before)) return false;
+    Activations before;
+    if (!ActivationsOf(window, &before)) return false;
     if (GetForegroundWindow() == window) return true;
     if (!SetForegroundWindow(window)) return false;
     return WaitUntil(
         [&] {
-            FocusEvents now;
-            return FocusEventsOf(window, &now) && now.activations > before.activations &&
-                   now.active == window;
+            Activations now;
+            return ActivationsOf(window, &now) && now.count > before.count &&
+                   now.last == window;
         },
         timeoutMs);
 }

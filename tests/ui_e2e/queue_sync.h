@@ -5,8 +5,8 @@
 // posted message is taken only after everything posted before it; real input
 // is taken after every posted message, so for it the last release itself is
 // what the test waits for. A WH_CALLWNDPROCRET hook on the same thread
-// records the activations and focus changes that the thread has handled:
-// WM_ACTIVATE and WM_SETFOCUS are sent, never taken from the queue.
+// records the activations that the thread has handled: WM_ACTIVATE is sent,
+// never taken from the queue.
 #pragma once
 
 #include <windows.h>
@@ -18,19 +18,15 @@ struct QueueLogSlot {
     DWORD threadId;
     LONG markers;
     LONG releases;  // keys and mouse buttons, client and non-client area
-    LONG activations;    // WM_ACTIVATE that made one of its windows active
-    LONG deactivations;  // WM_ACTIVATE that made it inactive
-    LONG activeWindow;   // the window of the last activation, as a handle value
-    LONG focusWindow;    // the window of the last WM_SETFOCUS, as a handle value
+    LONG activations;   // WM_ACTIVATE that made one of its windows active
+    LONG activeWindow;  // the window of the last activation, as a handle value
 };
 
-// What a thread has handled of activation and focus, counted from the first
-// call for that thread.
-struct FocusEvents {
-    LONG activations = 0;
-    LONG deactivations = 0;
-    HWND active = nullptr;
-    HWND focus = nullptr;
+// What a thread has handled of activation, counted from the first call for
+// that thread.
+struct Activations {
+    LONG count = 0;
+    HWND last = nullptr;  // the window that the last one made active
 };
 constexpr int kQueueLogSlots = 1024;
 
@@ -40,9 +36,9 @@ bool WaitForPostedMessages(HWND window, DWORD timeoutMs);
 // The key and mouse button releases taken so far by `window`'s thread,
 // counted from the first call for that thread; -1 if it cannot be watched.
 LONG ReleasesTaken(HWND window);
-// The activations and focus changes handled so far by `window`'s thread;
-// false if it cannot be watched.
-bool FocusEventsOf(HWND window, FocusEvents* events);
+// The activations handled so far by `window`'s thread; false if it cannot be
+// watched.
+bool ActivationsOf(HWND window, Activations* events);
 // Makes `window` the foreground window and waits up to `timeoutMs` until its
 // thread has handled the activation; true at once if it is active already.
 bool ActivateAndWait(HWND window, DWORD timeoutMs);

@@ -59,22 +59,16 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK WatchQueue(int code, WPARAM wP
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
-// Records the activations and focus changes that this thread has handled
-// (FocusEventsOf): the window first, then the count the test waits on.
-extern "C" __declspec(dllexport) LRESULT CALLBACK WatchFocus(int code, WPARAM wParam,
+// Records the activations that this thread has handled (ActivationsOf): the
+// window first, then the count the test waits on.
+extern "C" __declspec(dllexport) LRESULT CALLBACK WatchActivation(int code, WPARAM wParam,
                                                               LPARAM lParam) {
     const auto* call = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
-    if (code == HC_ACTION && (call->message == WM_ACTIVATE || call->message == WM_SETFOCUS)) {
+    if (code == HC_ACTION && call->message == WM_ACTIVATE &&
+        LOWORD(call->wParam) != WA_INACTIVE) {
         if (QueueLogSlot* slot = ThisThreadsSlot()) {
-            const LONG window = HandleToLong(call->hwnd);
-            if (call->message == WM_SETFOCUS) {
-                InterlockedExchange(&slot->focusWindow, window);
-            } else if (LOWORD(call->wParam) == WA_INACTIVE) {
-                InterlockedIncrement(&slot->deactivations);
-            } else {
-                InterlockedExchange(&slot->activeWindow, window);
-                InterlockedIncrement(&slot->activations);
-            }
+            InterlockedExchange(&slot->activeWindow, HandleToLong(call->hwnd));
+            InterlockedIncrement(&slot->activations);
         }
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);

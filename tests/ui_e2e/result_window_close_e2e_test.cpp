@@ -42,11 +42,11 @@ TEST(ResultWindowClose, NoOtherProgramsWindowIsActivatedOnTheWay) {
         ASSERT_TRUE(ActivateAndWait(main, 10000)) << "the main window never became active";
         HWND result = GenerateAndWaitForResult(app, 60000);
         ASSERT_NE(result, nullptr);
-        FocusEvents before;
-        ASSERT_TRUE(FocusEventsOf(main, &before));
-        ASSERT_EQ(before.active, result) << "the result window is not the active one";
-        FocusEvents otherBefore;
-        ASSERT_TRUE(FocusEventsOf(otherMain, &otherBefore));
+        Activations before;
+        ASSERT_TRUE(ActivationsOf(main, &before));
+        ASSERT_EQ(before.last, result) << "the result window is not the active one";
+        Activations otherBefore;
+        ASSERT_TRUE(ActivationsOf(otherMain, &otherBefore));
 
         PostMessageW(close.target ? GetDlgItem(result, close.target) : result, close.message,
                      close.wParam, 0);
@@ -54,9 +54,9 @@ TEST(ResultWindowClose, NoOtherProgramsWindowIsActivatedOnTheWay) {
             << "the result window stayed open";
         ASSERT_TRUE(WaitUntil(
             [&] {
-                FocusEvents now;
-                return FocusEventsOf(main, &now) && now.activations > before.activations &&
-                       now.active == main;
+                Activations now;
+                return ActivationsOf(main, &now) && now.count > before.count &&
+                       now.last == main;
             },
             10000))
             << "the main window never became active again";
@@ -64,9 +64,9 @@ TEST(ResultWindowClose, NoOtherProgramsWindowIsActivatedOnTheWay) {
         // handled once this returns.
         SyncWithProgram(otherMain);
         SyncWithProgram(main);
-        FocusEvents otherAfter;
-        ASSERT_TRUE(FocusEventsOf(otherMain, &otherAfter));
-        EXPECT_EQ(otherAfter.activations, otherBefore.activations)
+        Activations otherAfter;
+        ASSERT_TRUE(ActivationsOf(otherMain, &otherAfter));
+        EXPECT_EQ(otherAfter.count, otherBefore.count)
             << "another program's window was activated on the way";
         EXPECT_EQ(GetForegroundWindow(), main);
         EXPECT_TRUE(IsWindowEnabled(main));
