@@ -129,8 +129,17 @@ LRESULT OnCreate(HWND window) {
     return 0;
 }
 
+// Closes the window, the main window enabled first: a window that goes while
+// its owner is still disabled leaves the system nowhere in this program to
+// put the activation, so it activates another program's window, which can
+// then stay in front of the main window or keep the keyboard from it.
+void CloseResultWindow(HWND window) {
+    EnableWindow(g_app.mainWindow, TRUE);
+    DestroyWindow(window);
+}
+
 void OnCopyClicked(HWND window) {
-    if (CopyPassword(window)) DestroyWindow(window);
+    if (CopyPassword(window)) CloseResultWindow(window);
 }
 
 // A multi-line edit hands out its text buffer. The password is overwritten
@@ -144,7 +153,8 @@ void WipeEditText(HWND edit) {
     }
 }
 
-// Runs before the children are destroyed.
+// Runs before the children are destroyed. The main window is enabled here
+// too, for a window destroyed without CloseResultWindow.
 void OnDestroy(HWND window) {
     WipeEditText(GetDlgItem(window, IDC_RESULT_EDIT));
     WipeText(StateOf(window));
@@ -201,7 +211,7 @@ LRESULT CALLBACK ResultWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
             if (LOWORD(wParam) == IDC_COPY && HIWORD(wParam) == BN_CLICKED) OnCopyClicked(window);
             return 0;
         case WM_CLOSE:
-            DestroyWindow(window);
+            CloseResultWindow(window);
             return 0;
         case WM_DESTROY:
             OnDestroy(window);

@@ -84,9 +84,10 @@ HWND AppProcess::WaitForTopLevel(const wchar_t* className, DWORD timeoutMs) cons
     WaitUntil([&] { return (found = FindTopLevel(className)) != nullptr; }, timeoutMs);
     // A window is found as soon as it exists, before its controls and text
     // do; shown and with its thread back in a message loop, it is complete.
-    if (found && WaitUntil([&] { return IsWindowVisible(found) != FALSE; }, timeoutMs)) {
-        SyncWithProgram(found);
+    if (!found || !WaitUntil([&] { return IsWindowVisible(found) != FALSE; }, timeoutMs)) {
+        return nullptr;
     }
+    SyncWithProgram(found);
     return found;
 }
 

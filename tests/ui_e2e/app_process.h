@@ -38,7 +38,8 @@ public:
     HWND MainWindow() const { return mainWindow_; }
     // The program's top-level window of this class, or null.
     HWND FindTopLevel(const wchar_t* className) const;
-    // Waits for such a window and then until it is shown and complete.
+    // Waits for such a window and then until it is shown and complete; null
+    // if it never came, or never showed.
     HWND WaitForTopLevel(const wchar_t* className, DWORD timeoutMs) const;
     // A message box (class #32770) of this program, or null.
     HWND FindMessageBox() const { return FindTopLevel(L"#32770"); }

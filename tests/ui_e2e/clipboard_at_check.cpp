@@ -47,8 +47,6 @@ bool PutCaseContent(AtCheck atCheck, const std::wstring& password) {
         case AtCheck::kPassword:
         case AtCheck::kPasswordWhileHeldOpen:
             return PutTextOnClipboard(password);
-        case AtCheck::kUnterminatedExactSize:
-            return PutClipboardBlock(CF_UNICODETEXT, password.data(), passwordBytes) != 0;
         case AtCheck::kUnterminatedWithOddByte:
             return PutClipboardBlock(CF_UNICODETEXT, password.data(), passwordBytes + 1) != 0;
         case AtCheck::kLongerText:
@@ -63,17 +61,10 @@ bool PutCaseContent(AtCheck atCheck, const std::wstring& password) {
     return false;
 }
 
-// Whether the check is to empty the clipboard, judged from the text block
-// as the program itself sees it: only the password, measured up to its
-// first zero or the end of the block, is cleared. Wine writes a zero over
-// the last whole unit of every CF_UNICODETEXT block it is given, so the
-// exact-size block reaches the program as the password less its last
-// character, and is another text there; Windows hands the block over as it
-// is, and the check clears it.
-bool ExpectCleared(AtCheck atCheck, const ProbeReport& seen, const std::wstring& password) {
+// Whether the check is to empty the clipboard: only the password, measured
+// up to its first zero or the end of the block, is cleared.
+bool ExpectCleared(AtCheck atCheck) {
     switch (atCheck) {
-        case AtCheck::kUnterminatedExactSize:
-            return seen.at(L"text.length") == std::to_wstring(password.size());
         case AtCheck::kUnterminatedWithOddByte:
         case AtCheck::kAsCopied:
         case AtCheck::kPassword:
@@ -93,8 +84,6 @@ bool TheProgramSeesTheBlockAsPut(AtCheck atCheck, const ProbeReport& seen,
                                  const std::wstring& password) {
     const std::size_t bytes = password.size() * sizeof(wchar_t);
     switch (atCheck) {
-        case AtCheck::kUnterminatedExactSize:
-            return seen.at(L"text.bytes") == std::to_wstring(bytes);
         case AtCheck::kUnterminatedWithOddByte:
             return seen.at(L"text.bytes") == std::to_wstring(bytes + 1) &&
                    seen.at(L"text.length") == std::to_wstring(password.size()) &&

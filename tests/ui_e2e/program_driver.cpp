@@ -84,9 +84,8 @@ std::wstring VectorPassword(const PasswordVector& vector) { return Utf8ToWide(ve
 
 HWND GenerateAndWaitForResult(AppProcess& app, DWORD timeoutMs) {
     PostMessageW(GetDlgItem(app.MainWindow(), kGenerate), BM_CLICK, 0, 0);
-    HWND result = app.WaitForTopLevel(kResultClass, timeoutMs);
-    if (result) WaitUntil([&] { return IsWindowVisible(result) != FALSE; }, 5000);
-    return result;
+    // Found shown and complete, or not at all.
+    return app.WaitForTopLevel(kResultClass, timeoutMs);
 }
 
 bool CopyAndWaitForClose(HWND resultWindow) {
@@ -132,20 +131,15 @@ void ClickMiddleOf(HWND control, MouseButton button) {
 
 bool ClickToFocus(const AppProcess& app, HWND control) {
     HWND top = GetAncestor(control, GA_ROOT);
-    const RECT rect = WindowRect(control);
-    const POINT middle{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
-    // Several instances' windows stand on the same spot of the screen, and a
-    // click goes to whichever is on top there: click only once this one is.
-    // Wine hands activation over asynchronously, so a click that still lost
-    // the focus to another window is made again.
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        SetForegroundWindow(top);
-        SyncWithProgram(top);
-        if (!WaitUntil([&] { return WindowFromPoint(middle) == control; }, 2000)) continue;
-        ClickMiddleOf(control, MouseButton::kLeft);
-        if (WaitUntil([&] { return app.FocusWindow() == control; }, 3000)) return true;
-    }
-    return false;
+    if (!ActivateAndWait(top, 5000)) return false;
+    const LONG before = ReleasesTaken(top);
+    if (before < 0) return false;
+    ClickMiddleOf(control, MouseButton::kLeft);
+    // The click is over once the program's thread has taken the button's
+    // release; a click that went to any other window never gets there.
+    if (!WaitUntil([&] { return ReleasesTaken(top) > before; }, 10000)) return false;
+    SyncWithProgram(top);
+    return app.FocusWindow() == control;
 }
 
 bool PressKeys(const AppProcess& app, std::initializer_list<WORD> keys) {
@@ -175,13 +169,6 @@ bool PressKeys(const AppProcess& app, std::initializer_list<WORD> keys) {
     if (!WaitUntil([&] { return ReleasesTaken(window) >= expected; }, 10000)) return false;
     SyncWithProgram(window);
     return true;
-}
-
-bool FocusAndPressKeys(const AppProcess& app, HWND control, std::initializer_list<WORD> keys) {
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        if (ClickToFocus(app, control) && PressKeys(app, keys)) return true;
-    }
-    return false;
 }
 
 void ExpectGuardedTextOnClipboard(const std::wstring& text) {

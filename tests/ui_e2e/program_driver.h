@@ -65,19 +65,19 @@ ULONGLONG CopyAndWaitForClipboard(HWND resultWindow, const std::wstring& expecte
 // A real mouse click in the middle of the control.
 enum class MouseButton { kLeft, kRight };
 void ClickMiddleOf(HWND control, MouseButton button);
+// Real input goes to whichever window is active and under the pointer, so
+// the tests that click or type run with the program alone on the display:
+// another program's window, opening or closing, takes the activation from
+// it.
 // Brings the control's window to the front and clicks the middle of the
-// control with real mouse input; true once the control has the focus.
+// control with real mouse input; true once the program has taken the click
+// and the control has the focus.
 bool ClickToFocus(const AppProcess& app, HWND control);
 // Real key presses, as SendInput makes them: the keys go down in order and up
 // in reverse, so {VK_CONTROL, 'C'} is Ctrl+C. Returns once the program's
 // thread, which has the keyboard focus, has taken every key release and
 // handled what the keys started; false if it did not within seconds.
 bool PressKeys(const AppProcess& app, std::initializer_list<WORD> keys);
-// ClickToFocus, then PressKeys, made again when the keys were not taken:
-// another instance's window can take the focus between the click and the
-// keys (Wine hands activation over asynchronously), and the keys then reach
-// no control of this program.
-bool FocusAndPressKeys(const AppProcess& app, HWND control, std::initializer_list<WORD> keys);
 // The clipboard holds exactly `text`, with the three formats that keep it
 // out of Windows' clipboard history and cloud clipboard and the hint that
 // Linux clipboard managers honour, as every copy the program makes does.

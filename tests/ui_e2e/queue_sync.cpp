@@ -35,8 +35,9 @@ QueueLogSlot* WatchedSlot(HWND window) {
     if (log.used == kQueueLogSlots) return nullptr;
     // The slot first: the hook may fire as soon as it is set.
     QueueLogSlot* slot = &log.slots[log.used];
-    *slot = QueueLogSlot{processId, threadId, 0, 0};
-    if (!log.dll.SetHook(WH_GETMESSAGE, "WatchQueue", threadId)) {
+    *slot = QueueLogSlot{processId, threadId, 0, 0, 0, 0};
+    if (!log.dll.SetHook(WH_GETMESSAGE, "WatchQueue", threadId) ||
+        !log.dll.SetHook(WH_CALLWNDPROCRET, "WatchActivation", threadId)) {
         *slot = QueueLogSlot{};
         return nullptr;
     }
@@ -59,6 +60,29 @@ bool WaitForPostedMessages(HWND window, DWORD timeoutMs) {
 LONG ReleasesTaken(HWND window) {
     QueueLogSlot* slot = WatchedSlot(window);
     return slot ? InterlockedCompareExchange(&slot->releases, 0, 0) : -1;
+}
+
+bool ActivationsOf(HWND window, Activations* events) {
+    QueueLogSlot* slot = WatchedSlot(window);
+    if (!slot) return false;
+    events->count = InterlockedCompareExchange(&slot->activations, 0, 0);
+    events->last = static_cast<HWND>(
+        LongToHandle(InterlockedCompareExchange(&slot->activeWindow, 0, 0)));
+    return true;
+}
+
+bool ActivateAndWait(HWND window, DWORD timeoutMs) {
+    Activations before;
+    if (!ActivationsOf(window, &before)) return false;
+    if (GetForegroundWindow() == window) return true;
+    if (!SetForegroundWindow(window)) return false;
+    return WaitUntil(
+        [&] {
+            Activations now;
+            return ActivationsOf(window, &now) && now.count > before.count &&
+                   now.last == window;
+        },
+        timeoutMs);
 }
 
 void SyncWithProgram(HWND window) {
