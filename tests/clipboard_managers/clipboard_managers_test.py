@@ -233,8 +233,16 @@ def hint_as_a_manager_reads_it(path_class):
 class ClipboardManagers(unittest.TestCase):
     def setUp(self):
         for tool in ("Xvfb", "xclip", "mutter", "Xwayland", "dbus-run-session", "copyq",
-                     "parcellite", "xfce4-clipman"):
+                     "parcellite", "xfce4-clipman", "wine"):
             self.assertIsNotNone(shutil.which(tool), tool + " is missing (scripts/install-deps.sh)")
+        self.assertTrue(os.path.exists(ARGS.windows_cli),
+                        ARGS.windows_cli + " is missing: build the windows preset first")
+        if not os.path.exists(os.path.join(ARGS.wine_prefix, ".tarnwell-ready")):
+            # wine-run.sh makes the build's prefix on first use, on a display
+            # of its own.
+            subprocess.run([ARGS.wine_run, ARGS.wine_prefix, "cmd", "/c", "exit"],
+                           env={k: v for k, v in ENVIRONMENT.items() if k != "DISPLAY"},
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=400)
 
     def test_every_manager_and_way_of_copying(self):
         # Everything at once, the hint's sessions too, so that the waits
