@@ -2,7 +2,8 @@
 """What happens to a copied password under the clipboard managers that our
 Linux users run: for each manager and each way of copying, whether the
 password can still be pasted after the program has let go (its 30-second
-clear, Ctrl+C, SIGKILL), and whether it entered the manager's history.
+clear, Ctrl+C or for the window program its closing, SIGKILL), and whether
+it entered the manager's history.
 
 Each manager and copy path gets a display of its own (desktops.py), so
 that all of them run side by side and their 30-second waits overlap. The
@@ -13,6 +14,8 @@ clipboard is the X clipboard of the display its prefix started on.
         --cli build/.../tarnwell-cli --wine-run cmake/wine-run.sh
         --windows-cli build/windows/.../tarnwell-cli.exe
         --wine-prefix build/windows/wineprefix
+        --window-program build/windows/.../TarnwellPasswordGenerator.exe
+        --window-copy build/windows/.../window_copy.exe
 """
 import argparse
 import concurrent.futures
@@ -133,7 +136,62 @@ class WineCli(CopyPath):
         shutil.rmtree(os.path.dirname(self.prefix), ignore_errors=True)
 
 
-PATHS = [Native, WineCli]
+class WindowProgram(WineCli):
+    """The window program under Wine, driven by window_copy.exe in the same
+    prefix: Copy, then, for Ctrl+C, its main window closed as a user
+    closes it, and for SIGKILL its process ended. At its 30-second clear
+    it is still running, and is closed after the check."""
+
+    name = "window program (Wine)"
+    running = None
+
+    def copy(self, desktop, v, paste=True):
+        self.close_running()
+        process = subprocess.Popen([ARGS.wine_run, self.prefix, ARGS.window_copy,
+                                    ARGS.window_program, v["k1"], v["k2"]],
+                                   stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                                   stderr=subprocess.DEVNULL, env=desktop.env,
+                                   start_new_session=True)
+        desktop.groups.append(process)
+        read_until(process.stdout.fileno(), b"copied", timeout=180)
+        self.copied_at = time.time()
+        if paste:
+            assert wait_for(lambda: desktop.read() == v["password"].encode(), timeout=30), \
+                "the password never reached the clipboard"
+        else:
+            assert wait_for(lambda: desktop.selection_has_owner("CLIPBOARD"), timeout=30), \
+                "nobody took the clipboard"
+        return process
+
+    def end(self, desktop, process, ending):
+        if ending == "30 s clear":
+            # The guard's timer runs in the program; what it leaves is
+            # looked at while the program still runs.
+            time.sleep(max(0.0, self.copied_at + 30 - time.time()))
+            self.running = process
+            return
+        time.sleep(HOLD_SECONDS)
+        process.stdin.write(b"close\n" if ending == "Ctrl+C" else b"kill\n")
+        process.stdin.flush()
+        read_until(process.stdout.fileno(), b"ended", timeout=60)
+        process.wait(timeout=60)
+
+    def close_running(self):
+        if self.running is not None:
+            self.running.stdin.write(b"close\n")
+            self.running.stdin.flush()
+            read_until(self.running.stdout.fileno(), b"ended", timeout=60)
+            self.running.wait(timeout=60)
+            self.running = None
+
+    def finish(self, desktop):
+        try:
+            self.close_running()
+        finally:
+            super().finish(desktop)
+
+
+PATHS = [Native, WineCli, WindowProgram]
 
 
 def pasteable(desktop, password, expected):
@@ -163,7 +221,7 @@ def run_session(desktop_class, path_class):
                          None if history is None else VECTORS[vector]["password"].encode() in history)
                 for ending, vector in ENDINGS}
     except BaseException:
-        return AssertionError(traceback.format_exc())
+        return AssertionError(traceback.format_exc() + "\n" + desktop.log_tail())
     finally:
         path.finish(desktop)
         desktop.close()
@@ -198,6 +256,11 @@ EXPECTED = {
     ("Parcellite", "tarnwell-cli.exe (Wine)"): PUTS_IT_BACK_UNDER_WINE,
     ("xfce4-clipman", "tarnwell-cli"): PUTS_IT_BACK,
     ("xfce4-clipman", "tarnwell-cli.exe (Wine)"): PUTS_IT_BACK_UNDER_WINE,
+    ("mutter (X11)", "window program (Wine)"): MUTTER,
+    ("mutter (Wayland, Xwayland)", "window program (Wine)"): MUTTER,
+    ("CopyQ", "window program (Wine)"): KILLED_UNDER_WINE_STAYS,
+    ("Parcellite", "window program (Wine)"): PUTS_IT_BACK_UNDER_WINE,
+    ("xfce4-clipman", "window program (Wine)"): PUTS_IT_BACK_UNDER_WINE,
 }
 
 
@@ -235,8 +298,9 @@ class ClipboardManagers(unittest.TestCase):
         for tool in ("Xvfb", "xclip", "mutter", "Xwayland", "dbus-run-session", "copyq",
                      "parcellite", "xfce4-clipman", "wine"):
             self.assertIsNotNone(shutil.which(tool), tool + " is missing (scripts/install-deps.sh)")
-        self.assertTrue(os.path.exists(ARGS.windows_cli),
-                        ARGS.windows_cli + " is missing: build the windows preset first")
+        for program in (ARGS.windows_cli, ARGS.window_program, ARGS.window_copy):
+            self.assertTrue(os.path.exists(program),
+                            program + " is missing: build the windows preset first")
         if not os.path.exists(os.path.join(ARGS.wine_prefix, ".tarnwell-ready")):
             # wine-run.sh makes the build's prefix on first use, on a display
             # of its own.
@@ -280,6 +344,7 @@ class ClipboardManagers(unittest.TestCase):
 HINT_SEEN = {
     "tarnwell-cli": (b"secret", True, b"secret"),
     "tarnwell-cli.exe (Wine)": (None, True, b"secret"),
+    "window program (Wine)": (None, True, b"secret"),
 }
 
 
@@ -290,8 +355,10 @@ def main():
     parser.add_argument("--wine-run", required=True)
     parser.add_argument("--windows-cli", required=True)
     parser.add_argument("--wine-prefix", required=True)
+    parser.add_argument("--window-program", required=True)
+    parser.add_argument("--window-copy", required=True)
     args, rest = parser.parse_known_args()
-    for name in ("cli", "wine_run", "windows_cli", "wine_prefix"):
+    for name in ("cli", "wine_run", "windows_cli", "wine_prefix", "window_program", "window_copy"):
         setattr(args, name, os.path.abspath(getattr(args, name)))
     vars(ARGS).update(vars(args))
     VECTORS.update((v["name"], v) for v in load_vectors(args.vectors))

@@ -46,6 +46,11 @@ class Desktop:
         self.groups.append(process)
         return process
 
+    def log_tail(self):
+        """The end of what the display and the manager said, for a failure."""
+        self.log.flush()
+        return read_file(self.log.name)[-3000:].decode(errors="replace")
+
     def start(self):
         self.start_display()
         self.start_manager()
@@ -126,6 +131,14 @@ class Desktop:
             except ProcessLookupError:
                 pass
         self.log.close()
+        # The document portal, which the session bus starts for some
+        # managers, leaves its file system mounted in the runtime folder,
+        # where a mount whose server has gone cannot even be looked at.
+        with open("/proc/self/mounts") as mounts:
+            for line in mounts:
+                point = line.split()[1]
+                if point.startswith(self.home + "/"):
+                    subprocess.run(["fusermount3", "-u", "-z", point], check=False)
         shutil.rmtree(self.home, ignore_errors=True)
 
 
