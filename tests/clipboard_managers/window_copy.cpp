@@ -12,6 +12,7 @@
 #include <cstring>
 #include <string>
 
+#include "support/top_level_window.h"
 #include "ui/ui_ids.h"
 #include "ui/ui_texts.h"
 
@@ -49,33 +50,12 @@ void LetWineManageTheWindows() {
     }
 }
 
-struct Search {
-    DWORD processId;
-    const wchar_t* className;
-    HWND found;
-};
-
-BOOL CALLBACK MatchTopLevel(HWND window, LPARAM lParam) {
-    auto* search = reinterpret_cast<Search*>(lParam);
-    DWORD processId = 0;
-    GetWindowThreadProcessId(window, &processId);
-    wchar_t className[64] = {};
-    GetClassNameW(window, className, 64);
-    if (processId == search->processId && std::wcscmp(className, search->className) == 0 &&
-        IsWindowVisible(window)) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-// Waits for the program's visible top-level window of `className`.
+// Waits for the program's top-level window of `className` to be shown.
 HWND WaitForWindow(DWORD processId, const wchar_t* className) {
     const ULONGLONG deadline = GetTickCount64() + kWaitMs;
     do {
-        Search search{processId, className, nullptr};
-        EnumWindows(MatchTopLevel, reinterpret_cast<LPARAM>(&search));
-        if (search.found) return search.found;
+        HWND window = FindTopLevelWindow(processId, className);
+        if (window && IsWindowVisible(window)) return window;
         Sleep(50);
     } while (GetTickCount64() < deadline);
     return nullptr;
