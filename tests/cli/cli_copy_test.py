@@ -49,6 +49,8 @@ NO_ANSWER = (b"The program that holds the clipboard now did not answer; "
 STOPPED = b"The password was taken off the clipboard when the program was stopped."
 TEXT_TARGETS = ["UTF8_STRING", "text/plain;charset=utf-8", "STRING", "TEXT"]
 HINT = "x-kde-passwordManagerHint"
+# CopyQ's own mark, which it honours where it ignores the hint.
+COPYQ_HIDDEN = "application/x-copyq-hidden"
 
 
 class Display:
@@ -233,7 +235,9 @@ def case_targets_and_cleared_after_30_seconds(display):
     assert display.read(HINT) == b"secret"
     targets = set(display.read("TARGETS").split())
     assert targets == {b"TARGETS", b"TIMESTAMP", b"MULTIPLE", b"UTF8_STRING",
-                       b"text/plain;charset=utf-8", b"STRING", b"TEXT", HINT.encode()}, targets
+                       b"text/plain;charset=utf-8", b"STRING", b"TEXT", HINT.encode(),
+                       COPYQ_HIDDEN.encode()}, targets
+    assert display.read(COPYQ_HIDDEN) == b"1"
     # Never handed over to a clipboard manager, never on PRIMARY.
     for target in ("SAVE_TARGETS", "image/png", "text/html"):
         assert display.read(target) is None, target
@@ -475,9 +479,10 @@ def case_wine_targets_and_a_reader_that_takes_over(display):
     for target in ("UTF8_STRING", "text/plain", "STRING", "TEXT"):
         assert display.read(target) == password, target
     targets = set(display.read("TARGETS").split())
-    assert {HINT.encode(), b"ExcludeClipboardContentFromMonitorProcessing",
+    assert {HINT.encode(), COPYQ_HIDDEN.encode(), b"ExcludeClipboardContentFromMonitorProcessing",
             b"CanIncludeInClipboardHistory", b"CanUploadToCloudClipboard"} <= targets, targets
     assert display.read(HINT) == b"secret"
+    assert display.read(COPYQ_HIDDEN) == b"1"
     take_over_at_midway_and_expect_the_check(display, run, copied)
 
 

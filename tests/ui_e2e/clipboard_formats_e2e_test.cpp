@@ -21,8 +21,9 @@ namespace {
 
 // Copy puts the text first, as before, and with it the registered formats
 // that ask Windows to keep the content out of its clipboard history and
-// cloud clipboard, each a DWORD 0, and the hint that Linux clipboard
-// managers honour, the six bytes "secret" with no terminating zero.
+// cloud clipboard, each a DWORD 0, KDE's hint for Linux clipboard managers,
+// the six bytes "secret" with no terminating zero, and CopyQ's, the byte
+// "1".
 TEST(ClipboardGuard, CopyKeepsThePasswordOutOfClipboardHistoriesAndCloudSync) {
     AppProcess app;
     HWND main = app.WaitForMainWindow();
@@ -59,6 +60,7 @@ TEST(ClipboardGuard, CopyKeepsThePasswordOutOfClipboardHistoriesAndCloudSync) {
         {L"CanIncludeInClipboardHistory", zero},
         {L"CanUploadToCloudClipboard", zero},
         {L"x-kde-passwordManagerHint", "secret"},
+        {L"application/x-copyq-hidden", "1"},
     };
     for (const auto& mark : marks) {
         SCOPED_TRACE(testing::Message() << mark.name);
