@@ -240,6 +240,10 @@ PUTS_IT_BACK = {"Ctrl+C": (True, True), "SIGKILL": (True, True), "30 s clear": (
 # the password back, depends on which comes first.
 PUTS_IT_BACK_UNDER_WINE = {"Ctrl+C": (MAYBE, True), "SIGKILL": (True, True),
                            "30 s clear": (MAYBE, True)}
+# Parcellite, which polls the clipboard, was also seen to take it over from
+# Wine with an older item before the program was killed.
+PARCELLITE_UNDER_WINE = {"Ctrl+C": (MAYBE, True), "SIGKILL": (MAYBE, True),
+                         "30 s clear": (MAYBE, True)}
 WINE_PATHS = ("tarnwell-cli.exe (Wine)", "window program (Wine)")
 EXPECTED = {
     ("mutter (X11)", "tarnwell-cli"): MUTTER,
@@ -253,7 +257,7 @@ for path in WINE_PATHS:
         ("mutter (X11)", path): MUTTER,
         ("mutter (Wayland, Xwayland)", path): MUTTER,
         ("CopyQ", path): COPYQ_UNDER_WINE,
-        ("Parcellite", path): PUTS_IT_BACK_UNDER_WINE,
+        ("Parcellite", path): PARCELLITE_UNDER_WINE,
         ("xfce4-clipman", path): PUTS_IT_BACK_UNDER_WINE,
     })
 
