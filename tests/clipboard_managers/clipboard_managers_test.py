@@ -293,8 +293,8 @@ def hint_as_a_manager_reads_it(path_class):
 
 class ClipboardManagers(unittest.TestCase):
     def setUp(self):
-        for tool in ("Xvfb", "xclip", "mutter", "Xwayland", "dbus-run-session", "copyq",
-                     "parcellite", "xfce4-clipman", "wine"):
+        for tool in ("Xvfb", "xclip", "xdpyinfo", "mutter", "Xwayland", "dbus-run-session",
+                     "copyq", "parcellite", "xfce4-clipman", "wine"):
             self.assertIsNotNone(shutil.which(tool), tool + " is missing (scripts/install-deps.sh)")
         for program in (ARGS.windows_cli, ARGS.window_program, ARGS.window_copy):
             self.assertTrue(os.path.exists(program),

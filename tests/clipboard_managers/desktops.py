@@ -11,6 +11,7 @@ import shutil
 import signal
 import subprocess
 import tempfile
+import threading
 import time
 
 from cli_terminal_test import read_until, wait_for
@@ -18,6 +19,11 @@ from cli_terminal_test import read_until, wait_for
 # No portal and no accessibility bus: the managers do not need them, and
 # what a bus starts on their behalf must not outlive the desktop.
 QUIET = {"NO_AT_BRIDGE": "1", "GTK_USE_PORTAL": "0", "GSETTINGS_BACKEND": "memory"}
+
+# One display comes up at a time: Xvfb and mutter's Xwayland each pick a
+# free display number, and mutter on X11 was once seen unable to open the
+# display that Xvfb had just announced while others were being chosen.
+DISPLAY_START = threading.Lock()
 
 
 class Desktop:
@@ -52,8 +58,16 @@ class Desktop:
         return read_file(self.log.name)[-3000:].decode(errors="replace")
 
     def start(self):
-        self.start_display()
+        with DISPLAY_START:
+            self.start_display()
+            assert wait_for(self.display_opens, timeout=60), \
+                "cannot open " + self.env.get("DISPLAY", "no display")
         self.start_manager()
+
+    def display_opens(self):
+        # With the desktop's own key to it, which Xwayland asks for.
+        return subprocess.run(["xdpyinfo"], env=self.env, stdout=subprocess.DEVNULL,
+                              stderr=subprocess.DEVNULL, timeout=30).returncode == 0
 
     def start_display(self):
         read_end, write_end = os.pipe()
@@ -78,9 +92,8 @@ class Desktop:
             return None
         return result.stdout if result.returncode == 0 else None
 
-    def selection_has_owner(self, name):
-        """Whether some X client owns the selection `name`: how a manager
-        announces itself (ICCCM's CLIPBOARD_MANAGER)."""
+    @staticmethod
+    def xlib():
         xlib = ctypes.CDLL("libX11.so.6")
         xlib.XOpenDisplay.restype = ctypes.c_void_p
         xlib.XOpenDisplay.argtypes = [ctypes.c_char_p]
@@ -89,6 +102,12 @@ class Desktop:
         xlib.XGetSelectionOwner.restype = ctypes.c_ulong
         xlib.XGetSelectionOwner.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
         xlib.XCloseDisplay.argtypes = [ctypes.c_void_p]
+        return xlib
+
+    def selection_has_owner(self, name):
+        """Whether some X client owns the selection `name`: how a manager
+        announces itself (ICCCM's CLIPBOARD_MANAGER)."""
+        xlib = self.xlib()
         display = xlib.XOpenDisplay(self.env["DISPLAY"].encode())
         assert display, "cannot open " + self.env["DISPLAY"]
         try:
