@@ -20,7 +20,8 @@ packages=(
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64  # Windows cross-build
   wine wine64 xvfb xauth openbox                    # running the Windows program
   xclip                                             # reading the X clipboard in the tests
-  mutter dbus-daemon                                # a GNOME session's clipboard in the --copy tests
+  mutter xwayland dbus-daemon                       # the clipboard managers test: GNOME on X11
+  copyq parcellite xfce4-clipman                    # and Wayland, and the other managers
   imagemagick x11-utils                             # screenshots and the display check
   clang libclang-rt-dev                             # fuzzing with libFuzzer
   help2man dpkg-dev file                            # manual page and Debian package

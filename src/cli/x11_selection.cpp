@@ -11,7 +11,8 @@ namespace {
 // In the order of SelectionAtom.
 const char* const kAtomNames[] = {
     "CLIPBOARD", "TARGETS", "TIMESTAMP", "MULTIPLE", "ATOM_PAIR", "UTF8_STRING",
-    "text/plain;charset=utf-8", "TEXT", "text/plain", "x-kde-passwordManagerHint", "INCR",
+    "text/plain;charset=utf-8", "TEXT", "text/plain", "x-kde-passwordManagerHint",
+    "application/x-copyq-hidden", "INCR",
     // Properties of our own window: the zero-length append that yields a
     // server timestamp, the reply when we read the new owner's text, and
     // the zeros that overwrite libxcb's buffers after each served copy.
@@ -19,9 +20,15 @@ const char* const kAtomNames[] = {
 static_assert(sizeof kAtomNames / sizeof kAtomNames[0] == static_cast<int>(SelectionAtom::Count),
               "one name per atom");
 
-// KDE's Klipper and other clipboard managers keep no history of an entry
-// that offers this target with this content.
-constexpr char kPasswordManagerHint[] = "secret";
+// The targets that ask clipboard managers to keep no history of the entry,
+// each with its content: KDE's Klipper honours the first; CopyQ, which
+// ignores it (as Debian 12 packages it), honours the second.
+struct Mark {
+    SelectionAtom atom;
+    const char* content;
+};
+const Mark kMarks[] = {{SelectionAtom::PasswordManagerHint, "secret"},
+                       {SelectionAtom::CopyQHidden, "1"}};
 
 // X timestamps are milliseconds that wrap around after 49 days.
 bool NotEarlier(xcb_timestamp_t time, xcb_timestamp_t reference) {
@@ -44,7 +51,8 @@ bool Convert(X11Selection& s, xcb_window_t requestor, xcb_atom_t target, xcb_ato
             Atom(s, SelectionAtom::Targets),    Atom(s, SelectionAtom::Timestamp),
             Atom(s, SelectionAtom::Multiple),   Atom(s, SelectionAtom::Utf8String),
             Atom(s, SelectionAtom::TextPlainUtf8), XCB_ATOM_STRING,
-            Atom(s, SelectionAtom::Text),       Atom(s, SelectionAtom::PasswordManagerHint)};
+            Atom(s, SelectionAtom::Text),       Atom(s, SelectionAtom::PasswordManagerHint),
+            Atom(s, SelectionAtom::CopyQHidden)};
         xcb_change_property(s.connection, XCB_PROP_MODE_REPLACE, requestor, property, XCB_ATOM_ATOM,
                             32, sizeof targets / sizeof targets[0], targets);
         return true;
@@ -54,9 +62,10 @@ bool Convert(X11Selection& s, xcb_window_t requestor, xcb_atom_t target, xcb_ato
                             XCB_ATOM_INTEGER, 32, 1, &s.acquired);
         return true;
     }
-    if (is(SelectionAtom::PasswordManagerHint)) {
+    for (const Mark& mark : kMarks) {
+        if (!is(mark.atom)) continue;
         xcb_change_property(s.connection, XCB_PROP_MODE_REPLACE, requestor, property, target, 8,
-                            sizeof kPasswordManagerHint - 1, kPasswordManagerHint);
+                            static_cast<std::uint32_t>(std::strlen(mark.content)), mark.content);
         return true;
     }
     // The password is ASCII, so the same bytes are valid UTF-8, Latin-1

@@ -1,6 +1,6 @@
 // The X clipboard (the CLIPBOARD selection) owned by this process through
 // libxcb, so that the password never passes through a helper program. The
-// owner is an unmapped window that answers the text targets, the hint for
+// owner is an unmapped window that answers the text targets, the hints for
 // clipboard managers and the targets the X conventions require of every
 // owner, and nothing else.
 #pragma once
@@ -23,6 +23,7 @@ enum class SelectionAtom {
     Text,
     TextPlain,
     PasswordManagerHint,
+    CopyQHidden,
     Incr,
     TimeProbe,  // our own window's properties, see the .cpp
     Check,

@@ -60,17 +60,20 @@ struct Mark {
 // it to other devices, which would keep the text long after the guard has
 // cleared it. Content that carries the first three formats is left out of
 // both: the first by its mere presence, the other two when they hold a
-// DWORD 0. Linux clipboard managers (Klipper, CopyQ and others) leave out of
-// their history whatever offers the fourth, which Wine hands to X as a
-// target of the same name; it holds the six bytes "secret", no terminating
-// zero.
+// DWORD 0. Under Wine the registered formats reach X as targets of the
+// same names, where Linux clipboard managers look for their own marks: KDE's
+// Klipper leaves out of its history whatever offers the fourth, the six
+// bytes "secret" with no terminating zero, and CopyQ, which ignores that
+// (as Debian 12 packages it), whatever offers the fifth, the byte "1".
 constexpr DWORD kNo = 0;
 constexpr char kPasswordManagerHint[] = {'s', 'e', 'c', 'r', 'e', 't'};
+constexpr char kCopyQHidden[] = {'1'};
 const Mark kMarks[] = {
     {L"ExcludeClipboardContentFromMonitorProcessing", &kNo, sizeof(kNo)},
     {L"CanIncludeInClipboardHistory", &kNo, sizeof(kNo)},
     {L"CanUploadToCloudClipboard", &kNo, sizeof(kNo)},
     {L"x-kde-passwordManagerHint", kPasswordManagerHint, sizeof(kPasswordManagerHint)},
+    {L"application/x-copyq-hidden", kCopyQHidden, sizeof(kCopyQHidden)},
 };
 constexpr std::size_t kMarkCount = std::size(kMarks);
 
@@ -169,11 +172,12 @@ CopyResult CopyToClipboardAndArmGuard(HWND owner, HWND timerWindow, const wchar_
     // still holds what the user put there. The zeroed block ends the text.
     GlobalBlock textBlock(GMEM_MOVEABLE | GMEM_ZEROINIT, (length + 1) * sizeof(wchar_t));
     if (!FillBlock(textBlock, text, length * sizeof(wchar_t))) return CopyResult::kFailed;
-    static_assert(kMarkCount == 4, "one block below for each mark");
+    static_assert(kMarkCount == 5, "one block below for each mark");
     GlobalBlock markBlocks[kMarkCount] = {{GMEM_MOVEABLE, kMarks[0].bytes},
                                           {GMEM_MOVEABLE, kMarks[1].bytes},
                                           {GMEM_MOVEABLE, kMarks[2].bytes},
-                                          {GMEM_MOVEABLE, kMarks[3].bytes}};
+                                          {GMEM_MOVEABLE, kMarks[3].bytes},
+                                          {GMEM_MOVEABLE, kMarks[4].bytes}};
     UINT formats[kMarkCount] = {};
     for (std::size_t i = 0; i < kMarkCount; ++i) {
         formats[i] = RegisterClipboardFormatW(kMarks[i].format);

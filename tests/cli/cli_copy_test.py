@@ -58,6 +58,8 @@ NO_ANSWER = (b"The program that holds the clipboard now did not answer; "
 STOPPED = b"The password was taken off the clipboard when the program was stopped."
 TEXT_TARGETS = ["UTF8_STRING", "text/plain;charset=utf-8", "STRING", "TEXT"]
 HINT = "x-kde-passwordManagerHint"
+# CopyQ's own mark, which it honours where it ignores the hint.
+COPYQ_HIDDEN = "application/x-copyq-hidden"
 
 
 class Display:
@@ -242,7 +244,9 @@ def case_targets_and_cleared_after_30_seconds(display):
     assert display.read(HINT) == b"secret"
     targets = set(display.read("TARGETS").split())
     assert targets == {b"TARGETS", b"TIMESTAMP", b"MULTIPLE", b"UTF8_STRING",
-                       b"text/plain;charset=utf-8", b"STRING", b"TEXT", HINT.encode()}, targets
+                       b"text/plain;charset=utf-8", b"STRING", b"TEXT", HINT.encode(),
+                       COPYQ_HIDDEN.encode()}, targets
+    assert display.read(COPYQ_HIDDEN) == b"1"
     # Never handed over to a clipboard manager, never on PRIMARY.
     for target in ("SAVE_TARGETS", "image/png", "text/html"):
         assert display.read(target) is None, target
@@ -472,8 +476,9 @@ def case_wine_targets_and_a_reader_that_takes_over(display):
     """Under Wine, which answers the X requests itself: the text, the formats
     that keep it out of Windows' clipboard history and the hint offered, and
     a reader that takes over the same text still cleared at 30 s. (Wine 8
-    lists the registered formats among the targets but was seen to refuse
-    their data to X clients, so the hint's content is not asked for here.)"""
+    gives an X client a registered format's data only once its desktop
+    process has answered a TARGETS request, so the hint is asked for after
+    them, as every clipboard manager asks.)"""
     v = VECTORS["default"]
     password = v["password"].encode()
     run = Piped(display, v)
@@ -483,8 +488,10 @@ def case_wine_targets_and_a_reader_that_takes_over(display):
     for target in ("UTF8_STRING", "text/plain", "STRING", "TEXT"):
         assert display.read(target) == password, target
     targets = set(display.read("TARGETS").split())
-    assert {HINT.encode(), b"ExcludeClipboardContentFromMonitorProcessing",
+    assert {HINT.encode(), COPYQ_HIDDEN.encode(), b"ExcludeClipboardContentFromMonitorProcessing",
             b"CanIncludeInClipboardHistory", b"CanUploadToCloudClipboard"} <= targets, targets
+    assert display.read(HINT) == b"secret"
+    assert display.read(COPYQ_HIDDEN) == b"1"
     take_over_at_midway_and_expect_the_check(display, run, copied)
 
 

@@ -3,28 +3,9 @@
 #include "fault_injection.h"
 #include "program_paths.h"
 #include "queue_sync.h"
+#include "support/top_level_window.h"
 #include "wait_until.h"
 #include "window_classes.h"
-#include "window_reading.h"
-
-namespace {
-
-struct TopLevelSearch {
-    DWORD processId;
-    const wchar_t* className;
-    HWND found;
-};
-
-BOOL CALLBACK MatchTopLevel(HWND window, LPARAM parameter) {
-    auto* search = reinterpret_cast<TopLevelSearch*>(parameter);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner != search->processId || ClassNameOf(window) != search->className) return TRUE;
-    search->found = window;
-    return FALSE;
-}
-
-}  // namespace
 
 AppProcess::AppProcess() { Start(g_programPaths.program, nullptr); }
 
@@ -74,9 +55,7 @@ AppProcess::~AppProcess() {
 
 HWND AppProcess::FindTopLevel(const wchar_t* className) const {
     if (!Started()) return nullptr;
-    TopLevelSearch search{process_.dwProcessId, className, nullptr};
-    EnumWindows(MatchTopLevel, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    return FindTopLevelWindow(process_.dwProcessId, className);
 }
 
 HWND AppProcess::WaitForTopLevel(const wchar_t* className, DWORD timeoutMs) const {

@@ -21,8 +21,9 @@ namespace {
 
 // Copy puts the text first, as before, and with it the registered formats
 // that ask Windows to keep the content out of its clipboard history and
-// cloud clipboard, each a DWORD 0, and the hint that Linux clipboard
-// managers honour, the six bytes "secret" with no terminating zero.
+// cloud clipboard, each a DWORD 0, KDE's hint for Linux clipboard managers,
+// the six bytes "secret" with no terminating zero, and CopyQ's, the byte
+// "1".
 TEST(ClipboardGuard, CopyKeepsThePasswordOutOfClipboardHistoriesAndCloudSync) {
     AppProcess app;
     HWND main = app.WaitForMainWindow();
@@ -59,6 +60,7 @@ TEST(ClipboardGuard, CopyKeepsThePasswordOutOfClipboardHistoriesAndCloudSync) {
         {L"CanIncludeInClipboardHistory", zero},
         {L"CanUploadToCloudClipboard", zero},
         {L"x-kde-passwordManagerHint", "secret"},
+        {L"application/x-copyq-hidden", "1"},
     };
     for (const auto& mark : marks) {
         SCOPED_TRACE(testing::Message() << mark.name);
@@ -74,6 +76,12 @@ TEST(ClipboardGuard, CopyKeepsThePasswordOutOfClipboardHistoriesAndCloudSync) {
 
     // The same seen from X, as a Linux clipboard manager sees it, once X has
     // the text: Wine hands the clipboard to X a moment after each change.
+    // A manager asks for TARGETS before anything else, and so does this
+    // test: Wine 8 refuses the bytes of a registered format to an X client
+    // until its desktop process has answered one TARGETS request (the
+    // formats it exports are only those that such a request has listed).
+    // Asked for first, the hint is refused; tests/clipboard_managers shows
+    // that in a session of its own, where no earlier test has asked.
     const std::string passwordUtf8 = WideToUtf8(password);
     EXPECT_TRUE(WaitUntil([&] { return ReadXClipboardTarget("UTF8_STRING").data == passwordUtf8; },
                           10000))

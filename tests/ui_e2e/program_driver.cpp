@@ -176,7 +176,8 @@ void ExpectGuardedTextOnClipboard(const std::wstring& text) {
     EXPECT_EQ(ReadClipboardText(&hasText), text);
     for (const wchar_t* name :
          {L"ExcludeClipboardContentFromMonitorProcessing", L"CanIncludeInClipboardHistory",
-          L"CanUploadToCloudClipboard", L"x-kde-passwordManagerHint"}) {
+          L"CanUploadToCloudClipboard", L"x-kde-passwordManagerHint",
+          L"application/x-copyq-hidden"}) {
         EXPECT_TRUE(IsClipboardFormatAvailable(RegisterClipboardFormatW(name)))
             << "no " << testing::PrintToString(std::wstring(name));
     }
