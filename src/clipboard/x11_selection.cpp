@@ -1,27 +1,24 @@
-#include "cli/x11_selection.h"
+#include "clipboard/x11_selection.h"
 
 #include <cstdlib>
 #include <cstring>
 #include <vector>
 
-#include "cli/x11_connection.h"
+#include "clipboard/clipboard_policy.h"
+#include "clipboard/x11_connection.h"
 
 namespace {
 
 // In the order of SelectionAtom.
 const char* const kAtomNames[] = {
     "CLIPBOARD", "TARGETS", "TIMESTAMP", "MULTIPLE", "ATOM_PAIR", "UTF8_STRING",
-    "text/plain;charset=utf-8", "TEXT", "text/plain", "x-kde-passwordManagerHint", "INCR",
+    "text/plain;charset=utf-8", "TEXT", "text/plain", kPasswordManagerHintFormat, "INCR",
     // Properties of our own window: the zero-length append that yields a
     // server timestamp, the reply when we read the new owner's text, and
     // the zeros that overwrite libxcb's buffers after each served copy.
     "TARNWELL_TIME", "TARNWELL_CHECK", "TARNWELL_SCRUB"};
 static_assert(sizeof kAtomNames / sizeof kAtomNames[0] == static_cast<int>(SelectionAtom::Count),
               "one name per atom");
-
-// KDE's Klipper and other clipboard managers keep no history of an entry
-// that offers this target with this content.
-constexpr char kPasswordManagerHint[] = "secret";
 
 // X timestamps are milliseconds that wrap around after 49 days.
 bool NotEarlier(xcb_timestamp_t time, xcb_timestamp_t reference) {
@@ -56,7 +53,7 @@ bool Convert(X11Selection& s, xcb_window_t requestor, xcb_atom_t target, xcb_ato
     }
     if (is(SelectionAtom::PasswordManagerHint)) {
         xcb_change_property(s.connection, XCB_PROP_MODE_REPLACE, requestor, property, target, 8,
-                            sizeof kPasswordManagerHint - 1, kPasswordManagerHint);
+                            kPasswordManagerHintBytes, kPasswordManagerHint);
         return true;
     }
     // The password is ASCII, so the same bytes are valid UTF-8, Latin-1
