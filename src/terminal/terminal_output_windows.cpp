@@ -15,8 +15,9 @@ TerminalOutput::TerminalOutput()
     : handle_(reinterpret_cast<std::intptr_t>(
           CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                       nullptr, OPEN_EXISTING, 0, nullptr))) {
+    const HANDLE console = AsHandle(handle_);
     DWORD mode = 0;
-    isTerminal_ = AsHandle(handle_) != INVALID_HANDLE_VALUE && GetConsoleMode(AsHandle(handle_), &mode);
+    isTerminal_ = console != INVALID_HANDLE_VALUE && GetConsoleMode(console, &mode);
 }
 
 TerminalOutput::~TerminalOutput() {
