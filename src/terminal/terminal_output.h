@@ -1,8 +1,8 @@
 // Where the command-line program talks to the person at the keyboard: the
-// controlling terminal (/dev/tty; CONOUT$ on Windows), so that `2>/dev/null`
+// controlling terminal, or on Windows the console, so that `2>/dev/null`
 // does not hide a prompt or the countdown and `2>log` does not record them;
 // standard error only when there is none. One implementation file per
-// platform.
+// platform, the only one that opens the terminal.
 #pragma once
 
 #include <cstddef>
