@@ -6,14 +6,13 @@
 // OpenClipboard(NULL), so the window also owns the clipboard.
 #include <windows.h>
 
-#include <cstdio>
 #include <string>
 
 #include "cli/clipboard.h"
 #include "cli/copy_countdown.h"
-#include "ui/clipboard_guard.h"
-#include "ui/clipboard_text.h"
-#include "ui/win_handles.h"
+#include "clipboard/clipboard_guard.h"
+#include "terminal/console_control.h"
+#include "terminal/terminal_output.h"
 
 struct CopySession {
     HWND window = nullptr;
@@ -23,58 +22,41 @@ namespace {
 
 constexpr wchar_t kWindowClass[] = L"VORKACliCopyClass";
 constexpr int kExitInterrupted = 130;  // as a shell reports an end by Ctrl+C
-// Messages handled before the wait looks at the deadline and Ctrl+C again:
-// any program of the desktop may post to our window, and a flood of posts
-// must not hold the clear off.
+// Messages handled before the wait looks at the guard's clock and Ctrl+C
+// again: any program of the desktop may post to our window, and a flood of
+// posts must not hold the clear off.
 constexpr int kMessagesPerRound = 64;
 
 // Shared with the window procedure and the console handler's thread; owned
-// by this file. The guard itself holds the text it guards.
-enum class Held { Password, Other, Busy };
-
+// by this file. The guard itself holds the text it guards, and knows what
+// its check found.
 struct WaitState {
     HANDLE wake = nullptr;     // set by the console handler
     HANDLE checked = nullptr;  // set once the check has run after it
-    const std::wstring* text = nullptr;
     bool clipboardChanged = false;
     bool sessionEnding = false;
-    // What the clipboard held when the guard's own timer came, which may be
-    // a moment before the wait's end.
-    bool checkStarted = false;
-    Held atCheck = Held::Busy;
 };
 WaitState g_wait;
 
-Held ClipboardHolds(HWND window, const std::wstring& text);
-
-BOOL WINAPI OnConsoleControl(DWORD event) {
+bool OnConsoleControl(DWORD event) {
     if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT && event != CTRL_CLOSE_EVENT) {
-        return FALSE;
+        return false;
     }
     // The check runs on the waiting thread, which then ends the process.
     SetEvent(g_wait.wake);
     WaitForSingleObject(g_wait.checked, INFINITE);
-    return TRUE;
-}
-
-// Before the guard checks: what the clipboard holds decides the last line.
-void NoteClipboardBeforeCheck(HWND window) {
-    if (g_wait.checkStarted) return;
-    g_wait.atCheck = ClipboardHolds(window, *g_wait.text);
-    g_wait.checkStarted = true;
+    return true;
 }
 
 LRESULT CALLBACK CopyWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_TIMER:
-            if (wParam == ID_CLEAR_CLIPBOARD_TIMER) NoteClipboardBeforeCheck(window);
             if (HandleClipboardGuardTimer(wParam)) return 0;
             break;
         case WM_CLIPBOARDUPDATE:
             g_wait.clipboardChanged = true;
             return 0;
         case WM_QUERYENDSESSION:
-            NoteClipboardBeforeCheck(window);
             RunClipboardCheckBeforeExit();
             g_wait.sessionEnding = true;
             return TRUE;
@@ -85,67 +67,53 @@ LRESULT CALLBACK CopyWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-// What the clipboard holds now, compared as the guard compares.
-Held ClipboardHolds(HWND window, const std::wstring& text) {
-    ClipboardSession clipboard;
-    if (!OpenClipboardAsCopyDoes(clipboard, window)) return Held::Busy;
-    HANDLE block = GetClipboardData(CF_UNICODETEXT);
-    if (block == nullptr) return Held::Other;
-    GlobalLockView view(block);
-    if (view.Data() == nullptr) return Held::Other;
-    return ClipboardTextEquals(static_cast<const wchar_t*>(view.Data()), GlobalSize(block), text)
-               ? Held::Password
-               : Held::Other;
-}
-
-// The countdown goes to the console when there is one, else to standard
-// error as plain lines.
-struct CountdownOutput {
-    HANDLE console = INVALID_HANDLE_VALUE;
-    CopyCountdown countdown;
-    CountdownOutput() {
-        console = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                              nullptr);
-        DWORD mode = 0;
-        countdown.inPlace = console != INVALID_HANDLE_VALUE && GetConsoleMode(console, &mode);
-        countdown.write = Write;
-        countdown.context = this;
-    }
-    ~CountdownOutput() {
-        if (console != INVALID_HANDLE_VALUE) CloseHandle(console);
-    }
-    CountdownOutput(const CountdownOutput&) = delete;
-    CountdownOutput& operator=(const CountdownOutput&) = delete;
-    static void Write(void* context, const std::string& text) {
-        auto* output = static_cast<CountdownOutput*>(context);
-        if (!output->countdown.inPlace && text.find('\r') == std::string::npos) {
-            std::fputs(text.c_str(), stderr);
-            std::fflush(stderr);
-            return;
-        }
-        const std::wstring wide(text.begin(), text.end());  // ASCII only
-        DWORD written = 0;
-        WriteConsoleW(output->console, wide.data(), static_cast<DWORD>(wide.size()), &written,
-                      nullptr);
-    }
-};
-
-struct Handles {
-    ~Handles() {
-        SetConsoleCtrlHandler(OnConsoleControl, FALSE);
+struct Events {
+    ~Events() {
         for (HANDLE* handle : {&g_wait.wake, &g_wait.checked}) {
             if (*handle != nullptr) CloseHandle(*handle);
             *handle = nullptr;
         }
-        g_wait.text = nullptr;
     }
 };
 
 // Null when the clipboard stayed busy and may still hold the password.
-const char* OutcomeText(Held before, Held after) {
-    if (before == Held::Other) return kLeftAloneText;
-    return after == Held::Other ? kRemovedText : nullptr;
+const char* OutcomeText(GuardCheck found) {
+    switch (found) {
+        case GuardCheck::kCleared: return kRemovedText;
+        case GuardCheck::kLeftAlone: return kLeftAloneText;
+        case GuardCheck::kPending:
+        case GuardCheck::kBusy: return nullptr;
+    }
+    return nullptr;
+}
+
+// Until the guard's check is due or has run, someone else's copy has
+// replaced the password, Ctrl+C, or the session ends; true for Ctrl+C.
+bool WaitForCheck(CopyCountdown& countdown) {
+    for (;;) {
+        MSG message;
+        for (int i = 0; i < kMessagesPerRound && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE);
+             ++i) {
+            DispatchMessageW(&message);
+        }
+        if (g_wait.sessionEnding || LastClipboardCheck() != GuardCheck::kPending) return false;
+        if (g_wait.clipboardChanged) {
+            const GuardCheck found = NoteClipboardChanged();
+            if (found == GuardCheck::kLeftAlone) return false;
+            // Busy: looked at again on the next round.
+            g_wait.clipboardChanged = found == GuardCheck::kBusy;
+        }
+        const unsigned long long left = MsUntilClipboardCheck();
+        if (left == 0) return false;
+        const int seconds = static_cast<int>((left + 999) / 1000);
+        ShowSecondsLeft(countdown, seconds);
+        const DWORD untilNextSecond = static_cast<DWORD>(left - (seconds - 1) * 1000ULL);
+        // MWMO_INPUTAVAILABLE: messages left over from the round count too.
+        if (MsgWaitForMultipleObjectsEx(1, &g_wait.wake, untilNextSecond, QS_ALLINPUT,
+                                        MWMO_INPUTAVAILABLE) == WAIT_OBJECT_0) {
+            return true;
+        }
+    }
 }
 
 }  // namespace
@@ -180,15 +148,17 @@ GuardedCopyResult CopyAndGuard(CopySession& session, Bytes password) {
         std::wstring& text;
         ~WipeText() { SecureWipeContents(text); }
     } wipeText{text};
-    Handles handles;
-    g_wait.text = &text;
+    Events events;
     g_wait.wake = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     g_wait.checked = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    if (g_wait.wake == nullptr || g_wait.checked == nullptr ||
-        !SetConsoleCtrlHandler(OnConsoleControl, TRUE)) {
+    const ConsoleControl control(OnConsoleControl);
+    if (g_wait.wake == nullptr || g_wait.checked == nullptr || !control.Installed()) {
         return {1, "could not prepare the wait for the clipboard; nothing was copied."};
     }
-    switch (CopyToClipboardAndArmGuard(session.window, session.window, text.data(), text.size())) {
+    const CopyResult copied =
+        CopyToClipboardAndArmGuard(session.window, session.window, text.data(), text.size());
+    SecureWipeContents(text);  // the guard keeps its own copy
+    switch (copied) {
         case CopyResult::kCopied:
             break;
         case CopyResult::kClipboardBusy:
@@ -199,42 +169,15 @@ GuardedCopyResult CopyAndGuard(CopySession& session, Bytes password) {
     // After the copy, so that only later changes are reported.
     AddClipboardFormatListener(session.window);
 
-    CountdownOutput output;
-    CopyCountdown& countdown = output.countdown;
-    const ULONGLONG deadline = GetTickCount64() + kGuardSeconds * 1000ULL;
-    bool interrupted = false;
-    for (;;) {
-        MSG message;
-        for (int i = 0; i < kMessagesPerRound && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE);
-             ++i) {
-            DispatchMessageW(&message);
-        }
-        if (g_wait.sessionEnding) break;
-        if (g_wait.clipboardChanged) {
-            const Held held = ClipboardHolds(session.window, text);
-            if (held == Held::Other) break;
-            // Busy: looked at again on the next round.
-            g_wait.clipboardChanged = held == Held::Busy;
-        }
-        const ULONGLONG now = GetTickCount64();
-        if (now >= deadline) break;
-        const ULONGLONG left = deadline - now;
-        const int seconds = static_cast<int>((left + 999) / 1000);
-        ShowSecondsLeft(countdown, seconds);
-        const DWORD untilNextSecond = static_cast<DWORD>(left - (seconds - 1) * 1000ULL);
-        // MWMO_INPUTAVAILABLE: messages left over from the round count too.
-        if (MsgWaitForMultipleObjectsEx(1, &g_wait.wake, untilNextSecond, QS_ALLINPUT,
-                                        MWMO_INPUTAVAILABLE) == WAIT_OBJECT_0) {
-            interrupted = true;
-            break;
-        }
-    }
-    const Held before =
-        g_wait.checkStarted ? g_wait.atCheck : ClipboardHolds(session.window, text);
-    RunClipboardCheckBeforeExit();
-    const Held after = before == Held::Other ? Held::Other : ClipboardHolds(session.window, text);
+    const TerminalOutput terminal;
+    CopyCountdown countdown = CountdownOn(terminal);
+    const bool interrupted = WaitForCheck(countdown);
+    // Run now when its timer has not come yet (a flood of posted messages
+    // holds WM_TIMER back), or again, more patiently, after a busy clipboard;
+    // otherwise it tells what the check found.
+    const GuardCheck found = RunClipboardCheckBeforeExit();
     RemoveClipboardFormatListener(session.window);
-    const char* outcome = OutcomeText(before, after);
+    const char* outcome = OutcomeText(found);
     EndCountdown(countdown, outcome);
     if (interrupted) SetEvent(g_wait.checked);
     if (outcome == nullptr) {

@@ -3,20 +3,18 @@
 // happens in the wait itself. The clear asks the server on a second
 // connection of its own, which no flood of requests to the owner can hold
 // up.
-#include <errno.h>
-#include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <cstdlib>
-#include <cstring>
 
 #include "cli/clipboard.h"
 #include "cli/copy_countdown.h"
-#include "cli/wait_signals.h"
-#include "cli/x11_selection.h"
+#include "clipboard/x11_selection.h"
+#include "terminal/clock.h"
+#include "terminal/terminal_output.h"
+#include "terminal/wait_signals.h"
 
 struct CopySession {
     X11Selection selection;  // owns the clipboard and serves the password
@@ -66,48 +64,6 @@ std::string Printable(const char* text) {
         shown.push_back(byte < 0x20 || byte == 0x7F ? '?' : *c);
     }
     return shown;
-}
-
-void WriteAll(int fd, const std::string& text) {
-    const char* data = text.data();
-    std::size_t left = text.size();
-    while (left > 0) {
-        const ssize_t count = write(fd, data, left);
-        if (count < 0 && errno == EINTR) continue;
-        if (count <= 0) return;
-        data += count;
-        left -= static_cast<std::size_t>(count);
-    }
-}
-
-void WriteToFd(void* fd, const std::string& text) { WriteAll(*static_cast<int*>(fd), text); }
-
-// The countdown goes where the prompts go, the controlling terminal, and
-// is updated there in place; without one it is plain lines on standard
-// error, so that a log stays readable.
-struct CountdownOutput {
-    int fd = STDERR_FILENO;
-    CopyCountdown countdown;
-    CountdownOutput() {
-        const int terminal = open("/dev/tty", O_WRONLY | O_NOCTTY | O_CLOEXEC);
-        if (terminal >= 0) fd = terminal;
-        countdown.write = WriteToFd;
-        countdown.context = &fd;
-        countdown.inPlace = terminal >= 0;
-    }
-    ~CountdownOutput() {
-        if (fd != STDERR_FILENO) close(fd);
-    }
-    CountdownOutput(const CountdownOutput&) = delete;
-    CountdownOutput& operator=(const CountdownOutput&) = delete;
-};
-
-// Counts on while a laptop sleeps, so that waking after a long sleep
-// clears at once.
-long long NowMs() {
-    timespec now{};
-    clock_gettime(CLOCK_BOOTTIME, &now);
-    return now.tv_sec * 1000LL + now.tv_nsec / 1000000;
 }
 
 // The clear, and what follows from how it went.
@@ -180,9 +136,9 @@ GuardedCopyResult CopyAndGuard(CopySession& session, Bytes password) {
         CloseSession(session);
         return {1, "could not take the clipboard; nothing was copied."};
     }
-    CountdownOutput output;
-    CopyCountdown& countdown = output.countdown;
-    const long long deadline = NowMs() + kGuardSeconds * 1000LL;
+    const TerminalOutput terminal;
+    CopyCountdown countdown = CountdownOn(terminal);
+    const long long deadline = MonotonicMs() + kGuardSeconds * 1000LL;
     ShowSecondsLeft(countdown, kGuardSeconds);
     // One event at a time, with the signals and the deadline looked at
     // between any two, so that no flood of requests can hold the clear off.
@@ -208,7 +164,7 @@ GuardedCopyResult CopyAndGuard(CopySession& session, Bytes password) {
             EndCountdown(countdown, nullptr);
             return {1, "the connection to the display was lost before the clipboard check."};
         }
-        const long long left = deadline - NowMs();
+        const long long left = deadline - MonotonicMs();
         if (left <= 0) break;
         const int seconds = static_cast<int>((left + 999) / 1000);
         ShowSecondsLeft(countdown, seconds);

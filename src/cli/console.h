@@ -22,8 +22,8 @@ bool WriteStandardOutput(const std::uint8_t* data, std::size_t size);
 // the bytes themselves anywhere else.
 void WriteErrorLine(const std::string& utf8);
 
-// Shows the prompt on the controlling terminal (/dev/tty, CONOUT$ on
-// Windows; standard error only when there is none) and reads one line from
+// Shows the prompt on the controlling terminal or console (standard error
+// only when there is none; terminal/terminal_output.h) and reads one line from
 // the terminal with echo off. The terminal's settings come back on every
 // path: every signal that would end the program puts them back first and
 // then ends it by the same signal; one that stops it (Ctrl+Z) gives the

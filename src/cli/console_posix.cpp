@@ -1,5 +1,4 @@
 #include <errno.h>
-#include <fcntl.h>
 #include <signal.h>
 #include <termios.h>
 #include <unistd.h>
@@ -8,7 +7,9 @@
 #include <cstring>
 
 #include "cli/console.h"
-#include "cli/posix_signals.h"
+#include "terminal/posix_io.h"
+#include "terminal/posix_signals.h"
+#include "terminal/terminal_output.h"
 
 namespace {
 
@@ -23,7 +24,7 @@ struct TerminalRestore {
     termios saved{};
     termios hidden{};
     const char* prompt = "";
-    int promptFd = STDERR_FILENO;
+    const TerminalOutput* output = nullptr;  // where the prompt shows
     sigset_t handledSignals{};
     volatile sig_atomic_t atPrompt = 0;  // echo is wanted off
     volatile sig_atomic_t hiding = 0;    // echo is off, set by us
@@ -76,16 +77,7 @@ void RestoreTerminal() {
     }
 }
 
-void WriteAll(int fd, const char* text) {
-    std::size_t left = std::strlen(text);
-    while (left > 0) {
-        const ssize_t count = write(fd, text, left);
-        if (count < 0 && errno == EINTR) continue;
-        if (count <= 0) return;
-        text += count;
-        left -= static_cast<std::size_t>(count);
-    }
-}
+void ShowPrompt() { g_terminal.output->Write(g_terminal.prompt, std::strlen(g_terminal.prompt)); }
 
 // Echo off, from the foreground only; `action` TCSAFLUSH throws away what
 // was typed before.
@@ -100,16 +92,10 @@ void HideTerminal(int action) {
     }
 }
 
-// The program ends by the very signal it got, so that the shell sees it
-// (and a core file is refused by MakeNonDumpable, not by this handler).
+// The program ends by the very signal it got.
 void RestoreAndEndBySignal(int signal) {
     RestoreTerminal();
-    struct sigaction defaultAction {};
-    defaultAction.sa_handler = SIG_DFL;
-    sigemptyset(&defaultAction.sa_mask);
-    sigaction(signal, &defaultAction, nullptr);
-    // Blocked while this handler runs: delivered as it returns.
-    raise(signal);
+    EndBySignal(signal);
 }
 
 // Ctrl+Z, or a read or a terminal change from the background: the shell gets
@@ -135,7 +121,7 @@ void StopWithTerminalRestored(int signal) {
     sigaction(signal, &ownAction, nullptr);
     if (g_terminal.atPrompt) {
         HideTerminal(TCSAFLUSH);
-        if (g_terminal.hiding) WriteAll(g_terminal.promptFd, g_terminal.prompt);
+        if (g_terminal.hiding) ShowPrompt();
     }
     errno = savedErrno;
 }
@@ -162,14 +148,6 @@ void RestoreHandlers(const HandledSignals& handled) {
     }
 }
 
-// The prompts go to the controlling terminal, so that `2>/dev/null` does not
-// hide them and `2>log` does not record them; standard error only when there
-// is none.
-int OpenPromptOutput() {
-    const int fd = open("/dev/tty", O_WRONLY | O_NOCTTY | O_CLOEXEC);
-    return fd >= 0 ? fd : STDERR_FILENO;
-}
-
 // The ByteSource at a prompt. Before every read, and so again after a stop
 // or a time in the background, the terminal is hidden if it is not yet and
 // the program is in the foreground; echo goes off before the prompt shows,
@@ -189,7 +167,7 @@ long ReadAtPrompt(void*, std::uint8_t* buffer, std::size_t size) {
         const bool hiding = g_terminal.hiding;
         sigprocmask(SIG_SETMASK, &before, nullptr);
         if (foreground && !hiding) return -1;  // the terminal cannot be set up
-        if (hiding && !wasHiding) WriteAll(g_terminal.promptFd, g_terminal.prompt);
+        if (hiding && !wasHiding) ShowPrompt();
         const ssize_t count = read(STDIN_FILENO, buffer, size);
         if (count >= 0 || errno != EINTR) return static_cast<long>(count);
     }
@@ -212,14 +190,7 @@ long ReadStandardInput(void*, std::uint8_t* buffer, std::size_t size) {
 }
 
 bool WriteStandardOutput(const std::uint8_t* data, std::size_t size) {
-    while (size > 0) {
-        const ssize_t count = write(STDOUT_FILENO, data, size);
-        if (count < 0 && errno == EINTR) continue;
-        if (count <= 0) return false;
-        data += count;
-        size -= static_cast<std::size_t>(count);
-    }
-    return true;
+    return WriteAll(STDOUT_FILENO, data, size);
 }
 
 LineStatus ReadHiddenKeyword(const char* prompt, Bytes& keyword) {
@@ -227,8 +198,10 @@ LineStatus ReadHiddenKeyword(const char* prompt, Bytes& keyword) {
     g_terminal.hidden = g_terminal.saved;
     g_terminal.hidden.c_lflag &= ~static_cast<tcflag_t>(ECHO);
     g_terminal.hidden.c_lflag |= ECHONL;  // the Enter key still moves to the next line
+    // The prompts go to the controlling terminal (terminal_output.h).
+    const TerminalOutput output;
     g_terminal.prompt = prompt;
-    g_terminal.promptFd = OpenPromptOutput();
+    g_terminal.output = &output;
 
     static HandledSignals handled = ListHandledSignals();
     g_terminal.handledSignals = handled.all;
@@ -252,8 +225,7 @@ LineStatus ReadHiddenKeyword(const char* prompt, Bytes& keyword) {
     RestoreTerminal();
     sigprocmask(SIG_SETMASK, &before, nullptr);
     RestoreHandlers(handled);
-    if (status == LineStatus::EndOfInput) WriteAll(g_terminal.promptFd, "\n");
-    if (g_terminal.promptFd != STDERR_FILENO) close(g_terminal.promptFd);
-    g_terminal.promptFd = STDERR_FILENO;
+    if (status == LineStatus::EndOfInput) output.Write("\n", 1);
+    g_terminal.output = nullptr;
     return status;
 }

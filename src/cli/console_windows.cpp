@@ -1,12 +1,13 @@
 #include <windows.h>
 
 #include <cstdio>
-#include <cstring>
 #include <string>
 
 #include "cli/console.h"
 #include "derivation/utf8.h"
 #include "platform/utf8_to_wide.h"
+#include "terminal/console_control.h"
+#include "terminal/terminal_output.h"
 
 namespace {
 
@@ -25,9 +26,9 @@ void RestoreConsole() {
     }
 }
 
-BOOL WINAPI RestoreOnControlEvent(DWORD) {
+bool RestoreOnControlEvent(DWORD) {
     RestoreConsole();
-    return FALSE;  // let the default handler end the process
+    return false;  // let the default handler end the process
 }
 
 }  // namespace
@@ -87,27 +88,6 @@ namespace {
 // keyword and is refused; nothing shorter can have been cut.
 constexpr std::size_t kConsoleLineUnits = kMaxKeywordUnits + 3;
 
-// The prompts go to the console itself, so that `2>nul` does not hide them
-// and `2>log` does not record them; standard error only when there is none.
-struct PromptOutput {
-    HANDLE console = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE,
-                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                                 nullptr);
-    ~PromptOutput() {
-        if (console != INVALID_HANDLE_VALUE) CloseHandle(console);
-    }
-    void Write(const char* ascii) const {
-        if (console == INVALID_HANDLE_VALUE) {
-            std::fputs(ascii, stderr);
-            std::fflush(stderr);
-            return;
-        }
-        const std::wstring wide(ascii, ascii + std::strlen(ascii));
-        DWORD written = 0;
-        WriteConsoleW(console, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
-    }
-};
-
 // One line from the console in line mode, without its line ending.
 LineStatus ReadConsoleLine(HANDLE input, std::u16string& typed) {
     std::u16string line(kConsoleLineUnits, u'\0');
@@ -149,8 +129,9 @@ LineStatus ReadConsoleLine(HANDLE input, std::u16string& typed) {
 LineStatus ReadHiddenKeyword(const char* prompt, Bytes& keyword) {
     g_console.input = GetStdHandle(STD_INPUT_HANDLE);
     if (!GetConsoleMode(g_console.input, &g_console.savedMode)) return LineStatus::ReadError;
-    const PromptOutput output;
-    SetConsoleCtrlHandler(RestoreOnControlEvent, TRUE);
+    // The prompts go to the console itself (terminal_output.h).
+    const TerminalOutput output;
+    const ConsoleControl control(RestoreOnControlEvent);
     InterlockedExchange(&g_console.active, 1);
     SetConsoleMode(g_console.input, (g_console.savedMode & ~ENABLE_ECHO_INPUT) |
                                         ENABLE_LINE_INPUT | ENABLE_PROCESSED_INPUT);
@@ -170,7 +151,6 @@ LineStatus ReadHiddenKeyword(const char* prompt, Bytes& keyword) {
     if (status == LineStatus::Ok && typed == u"\x1a") status = LineStatus::EndOfInput;
 
     RestoreConsole();
-    SetConsoleCtrlHandler(RestoreOnControlEvent, FALSE);
     output.Write("\n");
 
     SecureWipeContents(keyword);

@@ -25,3 +25,13 @@ void EndCountdown(CopyCountdown& countdown, const char* outcome) {
     countdown.inPlace = false;  // the line is finished
     countdown.shown = -1;
 }
+
+CopyCountdown CountdownOn(const TerminalOutput& output) {
+    CopyCountdown countdown;
+    countdown.write = [](void* context, const std::string& text) {
+        static_cast<const TerminalOutput*>(context)->Write(text);
+    };
+    countdown.context = const_cast<TerminalOutput*>(&output);
+    countdown.inPlace = output.IsTerminal();
+    return countdown;
+}

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "clipboard/clipboard_policy.h"
+#include "terminal/terminal_output.h"
 
 constexpr char kRemovedText[] = "The password was removed from the clipboard.";
 constexpr char kLeftAloneText[] = "Something else is on the clipboard now; it was left alone.";
@@ -24,6 +25,11 @@ struct CopyCountdown {
     std::size_t width = 0;  // of the line now shown in place
     int shown = -1;         // the seconds it shows
 };
+
+// The countdown where the prompts go, the terminal or console, updated there
+// in place; without one it is plain lines on standard error, so that a log
+// stays readable. `output` outlives the countdown.
+CopyCountdown CountdownOn(const TerminalOutput& output);
 
 // Shows the seconds left, if they differ from those shown.
 void ShowSecondsLeft(CopyCountdown& countdown, int seconds);

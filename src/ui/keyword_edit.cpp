@@ -10,10 +10,10 @@
 
 #include "crypto/crypto.h"
 #include "ui/app_state.h"
-#include "ui/clipboard_guard.h"
-#include "ui/clipboard_text.h"
+#include "clipboard/clipboard_guard.h"
+#include "clipboard/clipboard_text.h"
 #include "ui/ui_texts.h"
-#include "ui/win_handles.h"
+#include "platform/win_handles.h"
 #include "ui/wide_text.h"
 
 namespace {

@@ -6,7 +6,7 @@
 
 #include "derivation/generation_request.h"
 #include "ui/app_state.h"
-#include "ui/clipboard_guard.h"
+#include "clipboard/clipboard_guard.h"
 #include "ui/generation_command.h"
 #include "ui/keyword_edit.h"
 #include "ui/keyword_edit_notices.h"

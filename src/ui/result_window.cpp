@@ -8,7 +8,7 @@
 #include "crypto/crypto.h"
 #include "derivation/generation_request.h"
 #include "ui/app_state.h"
-#include "ui/clipboard_guard.h"
+#include "clipboard/clipboard_guard.h"
 #include "ui/result_window.h"
 #include "ui/ui_ids.h"
 #include "ui/ui_texts.h"

@@ -1,6 +1,7 @@
 // Control and menu identifiers of the two windows; the clipboard guard's
-// timers are its own (clipboard_guard.h). The end-to-end tests keep their own
-// copy of these numbers, since users' tools and scripts see them.
+// timers are its own (clipboard/clipboard_guard.cpp). The end-to-end tests
+// keep their own copy of these numbers, since users' tools and scripts see
+// them.
 #pragma once
 
 // Main window controls. Not consecutive in screen order: Symbols is 104 and

@@ -1,11 +1,11 @@
-#include "cli/wait_signals.h"
+#include "terminal/wait_signals.h"
 
 #include <errno.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <unistd.h>
 
-#include "cli/posix_signals.h"
+#include "terminal/posix_signals.h"
 
 namespace {
 
@@ -70,11 +70,7 @@ int CaughtSignal() { return g_caught; }
 
 void RestoreDefaultAction(WaitSignals& signals, int signal) {
     RestoreHandlers(signals);
-    ::signal(signal, SIG_DFL);
-    sigset_t only;
-    sigemptyset(&only);
-    sigaddset(&only, signal);
-    sigprocmask(SIG_UNBLOCK, &only, nullptr);
+    RestoreDefaultAction(signal);
 }
 
 WaitSignals::~WaitSignals() {

@@ -11,16 +11,13 @@
 
 #include <cstddef>
 
-#include "ui/win_handles.h"
-
-// The guard's timers on the timer window: the check, 30 seconds after the
-// last copy, and its retries while another program holds the clipboard. The
-// retries have a timer of their own, so that the check's timer still fires
-// exactly once per copy.
-constexpr UINT_PTR ID_CLEAR_CLIPBOARD_TIMER = 1;
-constexpr UINT_PTR ID_CLIPBOARD_RETRY_TIMER = 2;
-
 enum class CopyResult { kCopied, kClipboardBusy, kFailed };
+
+// What the check of the last copy found: kPending until it has run, or
+// while it waits for a busy clipboard; then whether it took the text off,
+// left the clipboard alone because the content had changed, or could not
+// open the clipboard (the text may still be there).
+enum class GuardCheck { kPending, kCleared, kLeftAlone, kBusy };
 
 // Puts the `length` units at `text` on the clipboard, opened with `owner`,
 // together with the formats that keep it out of clipboard histories, and
@@ -34,15 +31,25 @@ CopyResult CopyToClipboardAndArmGuard(HWND owner, HWND timerWindow, const wchar_
 // is one of the guard's, and then returns true.
 bool HandleClipboardGuardTimer(UINT_PTR timerId);
 
-// True from a copy until its check has run: a program that exists only to
-// copy (a command-line program, say) keeps its message loop until then.
-bool ClipboardGuardIsArmed();
+// What the check of the last copy found so far.
+GuardCheck LastClipboardCheck();
+
+// Milliseconds until the check of the last copy is due, 0 once it is due or
+// when nothing is guarded. A program that waits for the check (a
+// command-line program, say) counts down on this clock, and runs the check
+// itself once it is due, since a queue full of posted messages holds
+// WM_TIMER back.
+unsigned long long MsUntilClipboardCheck();
+
+// For a program told that the clipboard changed (WM_CLIPBOARDUPDATE): looks
+// at it once, with a try of about a second. When it holds something other
+// than the guarded text, the guard lets go and reports kLeftAlone; kPending
+// when the text is still there (a clipboard manager may have taken it over),
+// kBusy when the clipboard could not be opened, to be looked at again.
+GuardCheck NoteClipboardChanged();
 
 // The check at once, for a program that is ending: tried for a few seconds,
 // since Windows allows a program only seconds to end its session; after that
-// the program ends all the same.
-void RunClipboardCheckBeforeExit();
-
-// Opens `clipboard` with `owner` as Copy does, with a try of about a second,
-// for a program that looks at the clipboard outside the guard's own check.
-bool OpenClipboardAsCopyDoes(ClipboardSession& clipboard, HWND owner);
+// the program ends all the same. Returns what the check found, or what the
+// last check found when nothing was left to guard.
+GuardCheck RunClipboardCheckBeforeExit();

@@ -1,18 +1,19 @@
-#include "cli/x11_selection.h"
+#include "clipboard/x11_selection.h"
 
 #include <cstdlib>
 #include <cstring>
 #include <vector>
 
-#include "cli/x11_connection.h"
+#include "clipboard/clipboard_policy.h"
+#include "clipboard/x11_connection.h"
 
 namespace {
 
 // In the order of SelectionAtom.
 const char* const kAtomNames[] = {
     "CLIPBOARD", "TARGETS", "TIMESTAMP", "MULTIPLE", "ATOM_PAIR", "UTF8_STRING",
-    "text/plain;charset=utf-8", "TEXT", "text/plain", "x-kde-passwordManagerHint",
-    "application/x-copyq-hidden", "INCR",
+    "text/plain;charset=utf-8", "TEXT", "text/plain", kPasswordManagerHintFormat,
+    kCopyQHiddenFormat, "INCR",
     // Properties of our own window: the zero-length append that yields a
     // server timestamp, the reply when we read the new owner's text, and
     // the zeros that overwrite libxcb's buffers after each served copy.
@@ -21,14 +22,15 @@ static_assert(sizeof kAtomNames / sizeof kAtomNames[0] == static_cast<int>(Selec
               "one name per atom");
 
 // The targets that ask clipboard managers to keep no history of the entry,
-// each with its content: KDE's Klipper honours the first; CopyQ, which
-// ignores it (as Debian 12 packages it), honours the second.
+// each with its content (clipboard_policy.h).
 struct Mark {
     SelectionAtom atom;
     const char* content;
+    std::size_t bytes;
 };
-const Mark kMarks[] = {{SelectionAtom::PasswordManagerHint, "secret"},
-                       {SelectionAtom::CopyQHidden, "1"}};
+const Mark kMarks[] = {
+    {SelectionAtom::PasswordManagerHint, kPasswordManagerHint, kPasswordManagerHintBytes},
+    {SelectionAtom::CopyQHidden, kCopyQHidden, kCopyQHiddenBytes}};
 
 // X timestamps are milliseconds that wrap around after 49 days.
 bool NotEarlier(xcb_timestamp_t time, xcb_timestamp_t reference) {
@@ -65,7 +67,7 @@ bool Convert(X11Selection& s, xcb_window_t requestor, xcb_atom_t target, xcb_ato
     for (const Mark& mark : kMarks) {
         if (!is(mark.atom)) continue;
         xcb_change_property(s.connection, XCB_PROP_MODE_REPLACE, requestor, property, target, 8,
-                            static_cast<std::uint32_t>(std::strlen(mark.content)), mark.content);
+                            static_cast<std::uint32_t>(mark.bytes), mark.content);
         return true;
     }
     // The password is ASCII, so the same bytes are valid UTF-8, Latin-1

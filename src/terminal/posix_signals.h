@@ -1,7 +1,7 @@
 // The signals that end or stop this program by default, written once for
 // the two places that must act before any of them takes effect: a prompt
 // puts the terminal back, and the --copy wait takes the password off the
-// clipboard.
+// clipboard. And how the program then ends by the very signal it got.
 #pragma once
 
 #include <signal.h>
@@ -25,3 +25,12 @@ inline bool RaisedByFault(int signal, const siginfo_t& info) {
                              signal == SIGFPE || signal == SIGTRAP || signal == SIGSYS;
     return faultSignal && info.si_code > 0;
 }
+
+// The signal's default action back and the signal unblocked, so that
+// raising it again does what it would have done had it not been caught.
+// Only async-signal-safe calls.
+void RestoreDefaultAction(int signal);
+
+// Ends the program by `signal`, so that the shell sees it (a core file is
+// refused by MakeNonDumpable, not here); from a handler too.
+void EndBySignal(int signal);

@@ -1,7 +1,7 @@
 // The clipboard comparison, and the check of a paste that lost lines: both
 // read a clipboard block with or without a terminating zero, and never past
 // its end.
-#include "ui/clipboard_text.h"
+#include "clipboard/clipboard_text.h"
 
 #include <windows.h>
 

@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "cli/x11_connection.h"
-#include "cli/x11_selection.h"
+#include "clipboard/x11_connection.h"
+#include "clipboard/x11_selection.h"
 
 namespace {
 

@@ -10,7 +10,8 @@
 
 #include <cstddef>
 
-#include "cli/x11_selection.h"
+#include "clipboard/x11_selection.h"
+#include "terminal/clock.h"
 
 // How long another client, or the server, may take to answer us.
 constexpr int kAnswerTimeoutMs = 3000;
@@ -19,8 +20,6 @@ constexpr int kAnswerTimeoutMs = 3000;
 // that no answer ever needs INCR), in the served copy, a reply we read and
 // the zeros that overwrite either.
 constexpr std::size_t kMaxServedBytes = 256;
-
-long long MonotonicMs();
 
 inline xcb_atom_t Atom(const X11Selection& s, SelectionAtom atom) {
     return s.atoms[static_cast<int>(atom)];

@@ -1,8 +1,7 @@
-#include "cli/x11_connection.h"
+#include "clipboard/x11_connection.h"
 
 #include <poll.h>
 #include <xcb/xcbext.h>  // xcb_poll_for_reply
-#include <time.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -14,12 +13,6 @@ namespace {
 constexpr std::size_t kStashLimit = 64;
 
 }  // namespace
-
-long long MonotonicMs() {
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return now.tv_sec * 1000LL + now.tv_nsec / 1000000;
-}
 
 bool WithinRate(RateLimit& limit, int perSecond) {
     const long long second = MonotonicMs() / 1000;

@@ -1,6 +1,6 @@
 // Copy to the clipboard, and the check that empties the clipboard again 30
 // seconds later if it still holds the copied text.
-#include "ui/clipboard_guard.h"
+#include "clipboard/clipboard_guard.h"
 
 #include <windows.h>
 
@@ -9,21 +9,21 @@
 #include <string>
 
 #include "clipboard/clipboard_policy.h"
+#include "clipboard/clipboard_text.h"
 #include "crypto/crypto.h"
-#include "ui/clipboard_text.h"
-#include "ui/win_handles.h"
+#include "platform/win_handles.h"
 
 namespace {
 
 constexpr UINT kGuardDelayMs = kGuardSeconds * 1000;
-// Another program may hold the clipboard open when the check comes. The
-// guarded text may still be there, so the check never gives up while the
-// program runs: it is tried again every quarter second for ten seconds, as
-// most programs let the clipboard go within a moment, and every two seconds
-// after that.
-constexpr UINT kFastRetryIntervalMs = 250;
-constexpr ULONGLONG kFastRetryPeriodMs = 10000;
-constexpr UINT kSlowRetryIntervalMs = 2000;
+
+// The guard's timers on the timer window: the check, 30 seconds after the
+// last copy, and its retries while another program holds the clipboard. The
+// retries have a timer of their own, so that the check's timer still fires
+// exactly once per copy. The window's own timers keep clear of these
+// (ui/ui_ids.h).
+constexpr UINT_PTR ID_CLEAR_CLIPBOARD_TIMER = 1;
+constexpr UINT_PTR ID_CLIPBOARD_RETRY_TIMER = 2;
 
 // How patiently the clipboard is opened. Clipboard monitors and history
 // tools hold it open for a moment after every change, so an opening is
@@ -52,28 +52,16 @@ bool OpenPatiently(ClipboardSession& clipboard, HWND owner, OpenPolicy policy) {
 
 // The registered formats that every copy carries beside its text.
 struct Mark {
-    const wchar_t* format;
+    const char* format;
     const void* data;
     SIZE_T bytes;
 };
-// Windows 10 and later keep a history of the clipboard (Win+V) and may sync
-// it to other devices, which would keep the text long after the guard has
-// cleared it. Content that carries the first three formats is left out of
-// both: the first by its mere presence, the other two when they hold a
-// DWORD 0. Under Wine the registered formats reach X as targets of the
-// same names, where Linux clipboard managers look for their own marks: KDE's
-// Klipper leaves out of its history whatever offers the fourth, the six
-// bytes "secret" with no terminating zero, and CopyQ, which ignores that
-// (as Debian 12 packages it), whatever offers the fifth, the byte "1".
-constexpr DWORD kNo = 0;
-constexpr char kPasswordManagerHint[] = {'s', 'e', 'c', 'r', 'e', 't'};
-constexpr char kCopyQHidden[] = {'1'};
 const Mark kMarks[] = {
-    {L"ExcludeClipboardContentFromMonitorProcessing", &kNo, sizeof(kNo)},
-    {L"CanIncludeInClipboardHistory", &kNo, sizeof(kNo)},
-    {L"CanUploadToCloudClipboard", &kNo, sizeof(kNo)},
-    {L"x-kde-passwordManagerHint", kPasswordManagerHint, sizeof(kPasswordManagerHint)},
-    {L"application/x-copyq-hidden", kCopyQHidden, sizeof(kCopyQHidden)},
+    {kExcludeFromMonitorsFormat, &kHistoryNo, sizeof(kHistoryNo)},
+    {kCanIncludeInHistoryFormat, &kHistoryNo, sizeof(kHistoryNo)},
+    {kCanUploadToCloudFormat, &kHistoryNo, sizeof(kHistoryNo)},
+    {kPasswordManagerHintFormat, kPasswordManagerHint, kPasswordManagerHintBytes},
+    {kCopyQHiddenFormat, kCopyQHidden, kCopyQHiddenBytes},
 };
 constexpr std::size_t kMarkCount = std::size(kMarks);
 
@@ -81,7 +69,9 @@ constexpr std::size_t kMarkCount = std::size(kMarks);
 struct GuardState {
     std::wstring text;          // what the last copy put on the clipboard; empty when idle
     HWND timerWindow = nullptr;  // where its timers run
+    ULONGLONG dueAt = 0;        // when the check is due, on GetTickCount64's clock
     ULONGLONG busySince = 0;    // when the check first found the clipboard busy
+    GuardCheck last = GuardCheck::kPending;  // what the check of the last copy found
     bool slowRetries = false;   // past the first ten seconds of retries
 };
 GuardState g_guard;
@@ -96,67 +86,73 @@ bool FillBlock(const GlobalBlock& block, const void* data, SIZE_T bytes) {
 
 // Empties the opened clipboard, which holds our text. The text block goes
 // back to the heap as it is, so it is overwritten first.
-void WipeTextAndEmptyClipboard() {
+bool WipeTextAndEmptyClipboard() {
     if (HANDLE block = GetClipboardData(CF_UNICODETEXT)) {
         GlobalLockView view(block);
         if (view.Data()) SecureWipe(view.Data(), GlobalSize(block));
     }
-    EmptyClipboard();
+    return EmptyClipboard() != FALSE;
 }
 
-// On the opened clipboard: empties it only if it still holds exactly the
-// guarded text. The text itself is compared, never the clipboard's sequence
-// number: under Wine CloseClipboard raises that number, and so does a
-// clipboard manager that takes the clipboard over with the same text.
-void ClearIfStillOurs() {
+// On the opened clipboard: whether it still holds exactly the guarded text.
+// The text itself is compared, never the clipboard's sequence number: under
+// Wine CloseClipboard raises that number, and so does a clipboard manager
+// that takes the clipboard over with the same text.
+bool StillOurs() {
     HANDLE block = GetClipboardData(CF_UNICODETEXT);
-    if (!block) return;
-    bool stillOurs = false;
-    {
-        GlobalLockView view(block);
-        if (view.Data()) {
-            stillOurs = ClipboardTextEquals(static_cast<const wchar_t*>(view.Data()),
-                                            GlobalSize(block), g_guard.text);
-        }
-    }
-    if (stillOurs) WipeTextAndEmptyClipboard();
+    if (!block) return false;
+    GlobalLockView view(block);
+    return view.Data() && ClipboardTextEquals(static_cast<const wchar_t*>(view.Data()),
+                                              GlobalSize(block), g_guard.text);
+}
+
+// On the opened clipboard: empties it only if it still holds the guarded
+// text. An emptying that fails leaves the text there, and is retried as a
+// busy clipboard is.
+GuardCheck ClearIfStillOurs() {
+    if (!StillOurs()) return GuardCheck::kLeftAlone;
+    return WipeTextAndEmptyClipboard() ? GuardCheck::kCleared : GuardCheck::kBusy;
 }
 
 void DisarmGuard() {
     KillTimer(g_guard.timerWindow, ID_CLEAR_CLIPBOARD_TIMER);
     KillTimer(g_guard.timerWindow, ID_CLIPBOARD_RETRY_TIMER);
+    g_guard.dueAt = 0;
     g_guard.busySince = 0;
     g_guard.slowRetries = false;
     SecureWipeContents(g_guard.text);
     g_guard.text.clear();
 }
 
+// The check, once: kPending when the guard had nothing left to guard.
+GuardCheck CheckClipboardOnce(OpenPolicy policy) {
+    if (g_guard.text.empty()) return GuardCheck::kPending;
+    ClipboardSession clipboard;
+    if (!OpenPatiently(clipboard, g_guard.timerWindow, policy)) return GuardCheck::kBusy;
+    return ClearIfStillOurs();
+}
+
 // True when the check is over: the clipboard was opened and compared, or the
 // guard had nothing left to guard.
-bool CheckClipboardOnce(OpenPolicy policy) {
-    if (g_guard.text.empty()) return true;
-    ClipboardSession clipboard;
-    if (OpenPatiently(clipboard, g_guard.timerWindow, policy)) ClearIfStillOurs();
-    return clipboard.IsOpen();
+bool Settled(GuardCheck found) {
+    if (found == GuardCheck::kBusy) return false;
+    if (found != GuardCheck::kPending) g_guard.last = found;
+    DisarmGuard();
+    return true;
 }
 
 void RunClipboardCheck() {
     // Once per copy; a busy clipboard is retried on a timer of its own.
     KillTimer(g_guard.timerWindow, ID_CLEAR_CLIPBOARD_TIMER);
-    if (CheckClipboardOnce(kCheckOpen)) {
-        DisarmGuard();
-        return;
-    }
+    g_guard.dueAt = 0;
+    if (Settled(CheckClipboardOnce(kCheckOpen))) return;
     g_guard.busySince = GetTickCount64();
     g_guard.slowRetries = false;
     SetTimer(g_guard.timerWindow, ID_CLIPBOARD_RETRY_TIMER, kFastRetryIntervalMs, nullptr);
 }
 
 void RetryClipboardCheck() {
-    if (CheckClipboardOnce(kCheckOpen)) {
-        DisarmGuard();
-        return;
-    }
+    if (Settled(CheckClipboardOnce(kCheckOpen))) return;
     if (!g_guard.slowRetries && GetTickCount64() - g_guard.busySince >= kFastRetryPeriodMs) {
         // The same timer again, at its new interval.
         g_guard.slowRetries = true;
@@ -180,7 +176,7 @@ CopyResult CopyToClipboardAndArmGuard(HWND owner, HWND timerWindow, const wchar_
                                           {GMEM_MOVEABLE, kMarks[4].bytes}};
     UINT formats[kMarkCount] = {};
     for (std::size_t i = 0; i < kMarkCount; ++i) {
-        formats[i] = RegisterClipboardFormatW(kMarks[i].format);
+        formats[i] = RegisterClipboardFormatA(kMarks[i].format);
         if (formats[i] == 0 || !FillBlock(markBlocks[i], kMarks[i].data, kMarks[i].bytes)) {
             return CopyResult::kFailed;
         }
@@ -208,6 +204,8 @@ CopyResult CopyToClipboardAndArmGuard(HWND owner, HWND timerWindow, const wchar_
     DisarmGuard();
     g_guard.timerWindow = timerWindow;
     g_guard.text.assign(text, length);
+    g_guard.last = GuardCheck::kPending;
+    g_guard.dueAt = GetTickCount64() + kGuardDelayMs;
     SetTimer(timerWindow, ID_CLEAR_CLIPBOARD_TIMER, kGuardDelayMs, nullptr);
     return CopyResult::kCopied;
 }
@@ -225,13 +223,30 @@ bool HandleClipboardGuardTimer(UINT_PTR timerId) {
     }
 }
 
-bool ClipboardGuardIsArmed() { return !g_guard.text.empty(); }
+GuardCheck LastClipboardCheck() { return g_guard.last; }
 
-void RunClipboardCheckBeforeExit() {
-    CheckClipboardOnce(kExitOpen);
-    DisarmGuard();
+unsigned long long MsUntilClipboardCheck() {
+    if (g_guard.dueAt == 0) return 0;
+    const ULONGLONG now = GetTickCount64();
+    return now >= g_guard.dueAt ? 0 : g_guard.dueAt - now;
 }
 
-bool OpenClipboardAsCopyDoes(ClipboardSession& clipboard, HWND owner) {
-    return OpenPatiently(clipboard, owner, kCopyOpen);
+GuardCheck NoteClipboardChanged() {
+    if (g_guard.text.empty()) return g_guard.last;
+    ClipboardSession clipboard;
+    if (!OpenPatiently(clipboard, g_guard.timerWindow, kCopyOpen)) return GuardCheck::kBusy;
+    if (StillOurs()) return GuardCheck::kPending;
+    // Someone else's copy: nothing of ours is left to guard.
+    Settled(GuardCheck::kLeftAlone);
+    return GuardCheck::kLeftAlone;
+}
+
+GuardCheck RunClipboardCheckBeforeExit() {
+    const GuardCheck found = CheckClipboardOnce(kExitOpen);
+    if (!Settled(found)) {
+        // Busy to the end: the program ends all the same.
+        g_guard.last = found;
+        DisarmGuard();
+    }
+    return g_guard.last;
 }

@@ -1,4 +1,4 @@
-#include "ui/clipboard_text.h"
+#include "clipboard/clipboard_text.h"
 
 #include <cwchar>
 

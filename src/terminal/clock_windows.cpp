@@ -1,0 +1,5 @@
+#include "terminal/clock.h"
+
+#include <windows.h>
+
+long long MonotonicMs() { return static_cast<long long>(GetTickCount64()); }
