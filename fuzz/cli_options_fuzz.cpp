@@ -63,19 +63,19 @@ bool IsAsciiPunctuation(unsigned char c) {
 std::vector<std::u16string> WriteBack(const CliOptions& options, bool shortForms) {
     std::vector<std::u16string> arguments;
     if (shortForms) {
-        arguments.push_back(Ascii("-l" + std::to_string(options.length)));
+        arguments.push_back(Ascii("-l" + std::to_string(options.request.length)));
     } else {
         arguments.push_back(u"--length");
-        arguments.push_back(Ascii(std::to_string(options.length)));
+        arguments.push_back(Ascii(std::to_string(options.request.length)));
     }
-    if (!options.numbers) arguments.push_back(u"--no-numbers");
-    if (!options.uppercase) arguments.push_back(u"--no-uppercase");
-    if (!options.lowercase) arguments.push_back(u"--no-lowercase");
-    if (options.symbols.empty()) {
+    if (!options.request.numbers) arguments.push_back(u"--no-numbers");
+    if (!options.request.uppercase) arguments.push_back(u"--no-uppercase");
+    if (!options.request.lowercase) arguments.push_back(u"--no-lowercase");
+    if (options.request.symbols.empty()) {
         arguments.push_back(u"--no-symbols");
     } else {
         arguments.push_back(u"--symbols");
-        arguments.push_back(Ascii(options.symbols));
+        arguments.push_back(Ascii(options.request.symbols));
     }
     if (options.quiet) arguments.push_back(shortForms ? u"-q" : u"--quiet");
     if (options.confirm) arguments.push_back(u"--confirm");
@@ -84,16 +84,18 @@ std::vector<std::u16string> WriteBack(const CliOptions& options, bool shortForms
     if (options.showVersion) arguments.push_back(shortForms ? u"-V" : u"--version");
     // After "--", so that any KEYWORD2, even "-q" or "--", is taken as such.
     arguments.push_back(u"--");
-    if (options.keyword2Given) arguments.push_back(options.keyword2);
+    if (options.keyword2Given) arguments.push_back(options.request.keyword2);
     return arguments;
 }
 
 bool SameOptions(const CliOptions& a, const CliOptions& b) {
-    return a.length == b.length && a.numbers == b.numbers && a.uppercase == b.uppercase &&
-           a.lowercase == b.lowercase && a.symbols == b.symbols && a.quiet == b.quiet &&
+    const GenerationRequest& x = a.request;
+    const GenerationRequest& y = b.request;
+    return x.length == y.length && x.numbers == y.numbers && x.uppercase == y.uppercase &&
+           x.lowercase == y.lowercase && x.symbols == y.symbols && a.quiet == b.quiet &&
            a.confirm == b.confirm && a.copy == b.copy && a.showHelp == b.showHelp &&
            a.showVersion == b.showVersion && a.keyword2Given == b.keyword2Given &&
-           a.keyword2 == b.keyword2;
+           x.keyword2 == y.keyword2;
 }
 
 bool StartsWith(const std::string& text, const char* prefix) { return text.rfind(prefix, 0) == 0; }
@@ -113,12 +115,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(IsPrintableLine(parsed.notice));
     FUZZ_CHECK(!StartsWith(parsed.notice, "tarnwell-cli"));
     const CliOptions& options = parsed.options;
-    FUZZ_CHECK(options.length >= 5 && options.length <= 128);
-    FUZZ_CHECK(options.uppercase || options.lowercase);
-    FUZZ_CHECK(options.symbols.size() <= 32);
-    for (std::size_t k = 0; k < options.symbols.size(); ++k) {
-        FUZZ_CHECK(IsAsciiPunctuation(static_cast<unsigned char>(options.symbols[k])));
-        FUZZ_CHECK(options.symbols.find(options.symbols[k], k + 1) == std::string::npos);
+    FUZZ_CHECK(options.request.length >= 5 && options.request.length <= 128);
+    FUZZ_CHECK(options.request.uppercase || options.request.lowercase);
+    FUZZ_CHECK(options.request.symbols.size() <= 32);
+    for (std::size_t k = 0; k < options.request.symbols.size(); ++k) {
+        FUZZ_CHECK(IsAsciiPunctuation(static_cast<unsigned char>(options.request.symbols[k])));
+        FUZZ_CHECK(options.request.symbols.find(options.request.symbols[k], k + 1) ==
+                   std::string::npos);
     }
 
 
@@ -127,13 +130,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     bool hasDoubleDash = false, keyword2AmongArguments = false;
     for (const std::u16string& argument : arguments) {
         hasDoubleDash = hasDoubleDash || argument == u"--";
-        keyword2AmongArguments = keyword2AmongArguments || argument == options.keyword2;
+        keyword2AmongArguments = keyword2AmongArguments || argument == options.request.keyword2;
     }
     if (options.keyword2Given) {
         FUZZ_CHECK(keyword2AmongArguments);
-        if (!options.keyword2.empty() && options.keyword2[0] == u'-') FUZZ_CHECK(hasDoubleDash);
+        if (!options.request.keyword2.empty() && options.request.keyword2[0] == u'-') {
+            FUZZ_CHECK(hasDoubleDash);
+        }
     } else {
-        FUZZ_CHECK(options.keyword2.empty());
+        FUZZ_CHECK(options.request.keyword2.empty());
     }
 
     for (bool shortForms : {false, true}) {
@@ -148,7 +153,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             written.push_back(u"-q");
             const CliParseResult dashed = ParseCliOptions(written);
             FUZZ_CHECK(dashed.ok && dashed.options.keyword2Given);
-            FUZZ_CHECK(dashed.options.keyword2 == u"-q" && dashed.options.quiet == options.quiet);
+            FUZZ_CHECK(dashed.options.request.keyword2 == u"-q" &&
+                       dashed.options.quiet == options.quiet);
         }
         written.push_back(u"second\u00a7argument");
         const CliParseResult twice = ParseCliOptions(written);
