@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string>
 
+#include "base/line_status.h"
 #include "base/secure_bytes.h"
 #include "derivation/keyword_rules.h"
 
@@ -32,10 +33,6 @@ struct LineReader {
     bool atEnd = false;
     ~LineReader() { SecureWipe(buffer, sizeof buffer); }
 };
-
-// TerminalLimit: a typed line that filled the terminal's line buffer, which
-// drops what does not fit.
-enum class LineStatus { Ok, EndOfInput, TooLong, TerminalLimit, ReadError };
 
 // Reads one line without its ending into `line` (whose old content is wiped).
 // EndOfInput only when nothing at all was left; a last line without an

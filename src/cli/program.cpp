@@ -11,6 +11,7 @@
 #include "cli/cli_options.h"
 #include "cli/clipboard.h"
 #include "cli/console.h"
+#include "terminal/hidden_line.h"
 #include "cli/keyword_input.h"
 #include "cli/keyword_prompts.h"
 #include "cli/program.h"
@@ -35,7 +36,7 @@ void TellCryptoFailure(const char* text) { Tell(text); }
 void TellUsageError(const std::string& error) { Tell(error + " (see tarnwell-cli --help)"); }
 
 LineStatus ReadAtPrompt(void*, const char* prompt, Bytes& line) {
-    return ReadHiddenKeyword(prompt, line);
+    return ReadHiddenLine(prompt, line);
 }
 
 void TellAtPrompt(void*, const std::string& message) { Tell(message); }
