@@ -24,6 +24,11 @@ constexpr UINT kGuardDelayMs = kGuardSeconds * 1000;
 constexpr UINT kFastRetryIntervalMs = 250;
 constexpr ULONGLONG kFastRetryPeriodMs = 10000;
 constexpr UINT kSlowRetryIntervalMs = 2000;
+// The timers stay the ordinary way to the check. The message loop runs it
+// itself only when the timer message is this late, which it is only while
+// posted messages keep the queue from making it; by then it would otherwise
+// wait for as long as they come.
+constexpr ULONGLONG kTimerStarvedAfterMs = 200;
 
 // How patiently the clipboard is opened. Clipboard monitors and history
 // tools hold it open for a moment after every change, so an opening is
@@ -81,7 +86,8 @@ constexpr std::size_t kMarkCount = std::size(kMarks);
 struct GuardState {
     std::wstring text;          // what the last copy put on the clipboard; empty when idle
     HWND timerWindow = nullptr;  // where its timers run
-    ULONGLONG busySince = 0;    // when the check first found the clipboard busy
+    ULONGLONG busySince = 0;    // when the check first found the clipboard busy; 0 before
+    ULONGLONG dueAt = 0;        // when the check or its next retry is due; 0 when idle
     bool slowRetries = false;   // past the first ten seconds of retries
 };
 GuardState g_guard;
@@ -126,6 +132,7 @@ void DisarmGuard() {
     KillTimer(g_guard.timerWindow, ID_CLEAR_CLIPBOARD_TIMER);
     KillTimer(g_guard.timerWindow, ID_CLIPBOARD_RETRY_TIMER);
     g_guard.busySince = 0;
+    g_guard.dueAt = 0;
     g_guard.slowRetries = false;
     SecureWipeContents(g_guard.text);
     g_guard.text.clear();
@@ -140,6 +147,14 @@ bool CheckClipboardOnce(OpenPolicy policy) {
     return clipboard.IsOpen();
 }
 
+// The next retry, `intervalMs` from now, by its timer and by the deadline
+// that the message loop looks at; setting the timer again restarts it, so
+// that both name the same moment whichever of them ran this retry.
+void ScheduleRetry(UINT intervalMs) {
+    g_guard.dueAt = GetTickCount64() + intervalMs;
+    SetTimer(g_guard.timerWindow, ID_CLIPBOARD_RETRY_TIMER, intervalMs, nullptr);
+}
+
 void RunClipboardCheck() {
     // Once per copy; a busy clipboard is retried on a timer of its own.
     KillTimer(g_guard.timerWindow, ID_CLEAR_CLIPBOARD_TIMER);
@@ -149,7 +164,7 @@ void RunClipboardCheck() {
     }
     g_guard.busySince = GetTickCount64();
     g_guard.slowRetries = false;
-    SetTimer(g_guard.timerWindow, ID_CLIPBOARD_RETRY_TIMER, kFastRetryIntervalMs, nullptr);
+    ScheduleRetry(kFastRetryIntervalMs);
 }
 
 void RetryClipboardCheck() {
@@ -158,10 +173,9 @@ void RetryClipboardCheck() {
         return;
     }
     if (!g_guard.slowRetries && GetTickCount64() - g_guard.busySince >= kFastRetryPeriodMs) {
-        // The same timer again, at its new interval.
         g_guard.slowRetries = true;
-        SetTimer(g_guard.timerWindow, ID_CLIPBOARD_RETRY_TIMER, kSlowRetryIntervalMs, nullptr);
     }
+    ScheduleRetry(g_guard.slowRetries ? kSlowRetryIntervalMs : kFastRetryIntervalMs);
 }
 
 }  // namespace
@@ -208,6 +222,7 @@ CopyResult CopyToClipboardAndArmGuard(HWND owner, HWND timerWindow, const wchar_
     DisarmGuard();
     g_guard.timerWindow = timerWindow;
     g_guard.text.assign(text, length);
+    g_guard.dueAt = GetTickCount64() + kGuardDelayMs;
     SetTimer(timerWindow, ID_CLEAR_CLIPBOARD_TIMER, kGuardDelayMs, nullptr);
     return CopyResult::kCopied;
 }
@@ -222,6 +237,15 @@ bool HandleClipboardGuardTimer(UINT_PTR timerId) {
             return true;
         default:
             return false;
+    }
+}
+
+void RunClipboardCheckIfDue() {
+    if (g_guard.dueAt == 0 || GetTickCount64() < g_guard.dueAt + kTimerStarvedAfterMs) return;
+    if (g_guard.busySince == 0) {
+        RunClipboardCheck();
+    } else {
+        RetryClipboardCheck();
     }
 }
 

@@ -4,7 +4,8 @@
 // its state: the guarded text, its timers and its retries. A program gives it
 // the window that owns the clipboard at the copy and a window of its own for
 // the timers, hands that window's guard timers to HandleClipboardGuardTimer,
-// and calls RunClipboardCheckBeforeExit before it ends.
+// calls RunClipboardCheckIfDue after every message of its loop, and calls
+// RunClipboardCheckBeforeExit before it ends.
 #pragma once
 
 #include <windows.h>
@@ -33,6 +34,14 @@ CopyResult CopyToClipboardAndArmGuard(HWND owner, HWND timerWindow, const wchar_
 // For the timer window's WM_TIMER: runs the check or its retry when the timer
 // is one of the guard's, and then returns true.
 bool HandleClipboardGuardTimer(UINT_PTR timerId);
+
+// For the message loop of the timer window's thread, after every message:
+// runs the check or its retry when it is overdue and its timer message has
+// not come. Windows makes a WM_TIMER only when no posted message waits, so any
+// program of the desktop that keeps posting to our window could otherwise
+// hold the check off for as long as it posts. A comparison with the clock
+// until then.
+void RunClipboardCheckIfDue();
 
 // True from a copy until its check has run: a program that exists only to
 // copy (a command-line program, say) keeps its message loop until then.
