@@ -28,7 +28,7 @@ namespace {
 constexpr ULONGLONG kGuardDelayMs = 30000;
 // The flood starts this long before the check is due and ends this long
 // after; the check is to have emptied the clipboard within kLateMs.
-constexpr ULONGLONG kFloodBeforeMs = 4000;
+constexpr ULONGLONG kFloodBeforeMs = 5000;
 constexpr ULONGLONG kFloodAfterMs = 5000;
 constexpr ULONGLONG kLateMs = 1500;
 
@@ -37,23 +37,27 @@ constexpr ULONGLONG kLateMs = 1500;
 // queue hold by default.
 constexpr LONG kBacklogHigh = 2000;
 constexpr LONG kBatch = 50;
+// Each post, like each message the program takes, is a request to the
+// system (under Wine to its server), so one posting thread only keeps pace
+// with the program's loop; a few get ahead of it.
+constexpr int kPosters = 3;
 
 void SleepUntil(ULONGLONG moment) {
     const ULONGLONG now = GetTickCount64();
     if (now < moment) Sleep(static_cast<DWORD>(moment - now));
 }
 
-// Another program's flood: a thread of the test posts the sync marker, which
-// the program ignores, to `window` until destroyed, and keeps the markers
-// that the program's thread has not yet taken between kBacklogHigh and
-// kBacklogHigh - kBatch. The queue hook counts what the thread takes.
+// Another program's flood: threads of the test post the sync marker, which
+// the program ignores, to `window` until destroyed, and keep the markers
+// that the program's thread has not yet taken at about kBacklogHigh. The
+// queue hook counts what the thread takes.
 class QueueFlood {
 public:
     explicit QueueFlood(HWND window) : window_(window) {
         marker_ = RegisterWindowMessageW(kSyncMarkerName);
         takenAtStart_ = MarkersTaken(window_);
         if (takenAtStart_ < 0) return;
-        poster_ = std::thread([this] { Post(); });
+        for (std::thread& poster : posters_) poster = std::thread([this] { Post(); });
     }
     ~QueueFlood() { Stop(); }
     QueueFlood(const QueueFlood&) = delete;
@@ -66,7 +70,9 @@ public:
     // Ends the flood; the markers still queued are the program's to take.
     void Stop() {
         stop_ = true;
-        if (poster_.joinable()) poster_.join();
+        for (std::thread& poster : posters_) {
+            if (poster.joinable()) poster.join();
+        }
     }
     // The fewest markers seen waiting since the queue was first full: above
     // zero, the thread never found its queue empty of them.
@@ -75,10 +81,12 @@ public:
 
 private:
     void Post() {
-        LONG posted = 0;
         while (!stop_) {
-            const LONG backlog = posted - (MarkersTaken(window_) - takenAtStart_);
-            if (full_ && backlog < leastBacklog_) leastBacklog_ = backlog;
+            const LONG backlog = posted_ - (MarkersTaken(window_) - takenAtStart_);
+            LONG least = leastBacklog_;
+            while (full_ && backlog < least &&
+                   !leastBacklog_.compare_exchange_weak(least, backlog)) {
+            }
             if (backlog >= kBacklogHigh) {
                 full_ = true;
                 SwitchToThread();
@@ -94,7 +102,7 @@ private:
                     }
                     break;
                 }
-                ++posted;
+                ++posted_;
             }
         }
     }
@@ -105,8 +113,9 @@ private:
     std::atomic<bool> stop_{false};
     std::atomic<bool> full_{false};
     std::atomic<bool> windowGone_{false};
+    std::atomic<LONG> posted_{0};
     std::atomic<LONG> leastBacklog_{kBacklogHigh};
-    std::thread poster_;
+    std::thread posters_[kPosters];
 };
 
 struct FloodOutcome {
@@ -122,7 +131,7 @@ FloodOutcome FloodAroundCheck(HWND window, ULONGLONG copiedAt) {
     FloodOutcome outcome;
     SleepUntil(copiedAt + kGuardDelayMs - kFloodBeforeMs);
     QueueFlood flood(window);
-    outcome.flooded = flood.WaitUntilFull(2000);
+    outcome.flooded = flood.WaitUntilFull(static_cast<DWORD>(kFloodBeforeMs - 1000));
     if (!outcome.flooded) return outcome;
     const ULONGLONG floodEnd = copiedAt + kGuardDelayMs + kFloodAfterMs;
     const ULONGLONG now = GetTickCount64();
