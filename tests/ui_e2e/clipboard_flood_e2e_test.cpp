@@ -42,11 +42,6 @@ constexpr LONG kBatch = 50;
 // with the program's loop; a few get ahead of it.
 constexpr int kPosters = 3;
 
-void SleepUntil(ULONGLONG moment) {
-    const ULONGLONG now = GetTickCount64();
-    if (now < moment) Sleep(static_cast<DWORD>(moment - now));
-}
-
 // Another program's flood: threads of the test post the sync marker, which
 // the program ignores, to `window` until destroyed, and keep the markers
 // that the program's thread has not yet taken at about kBacklogHigh. The
