@@ -72,7 +72,6 @@ public:
     // The fewest markers seen waiting since the queue was first full: above
     // zero, the thread never found its queue empty of them.
     LONG LeastBacklog() const { return leastBacklog_.load(); }
-    bool WindowWentAway() const { return windowGone_.load(); }
 
 private:
     void Post() {
@@ -91,10 +90,7 @@ private:
                 if (!PostMessageW(window_, marker_, 0, 0)) {
                     // A full queue takes no more for now; a window that has
                     // gone ends the flood.
-                    if (!IsWindow(window_)) {
-                        windowGone_ = true;
-                        return;
-                    }
+                    if (!IsWindow(window_)) return;
                     break;
                 }
                 ++posted_;
@@ -107,7 +103,6 @@ private:
     LONG takenAtStart_ = -1;
     std::atomic<bool> stop_{false};
     std::atomic<bool> full_{false};
-    std::atomic<bool> windowGone_{false};
     std::atomic<LONG> posted_{0};
     std::atomic<LONG> leastBacklog_{kBacklogHigh};
     std::thread posters_[kPosters];
