@@ -24,6 +24,11 @@ constexpr UINT kGuardDelayMs = kGuardSeconds * 1000;
 // (ui/ui_ids.h).
 constexpr UINT_PTR ID_CLEAR_CLIPBOARD_TIMER = 1;
 constexpr UINT_PTR ID_CLIPBOARD_RETRY_TIMER = 2;
+// The timers stay the ordinary way to the check. The message loop runs it
+// itself only when the timer message is this late, which it is only while
+// posted messages keep the queue from making it; by then it would otherwise
+// wait for as long as they come.
+constexpr ULONGLONG kTimerStarvedAfterMs = 200;
 
 // How patiently the clipboard is opened. Clipboard monitors and history
 // tools hold it open for a moment after every change, so an opening is
@@ -69,7 +74,8 @@ constexpr std::size_t kMarkCount = std::size(kMarks);
 struct GuardState {
     std::wstring text;          // what the last copy put on the clipboard; empty when idle
     HWND timerWindow = nullptr;  // where its timers run
-    ULONGLONG dueAt = 0;        // when the check is due, on GetTickCount64's clock
+    ULONGLONG dueAt = 0;        // when the check is due, on GetTickCount64's clock; 0 once run
+    ULONGLONG nextRunAt = 0;    // when the check or its next retry is due; 0 when idle
     ULONGLONG busySince = 0;    // when the check first found the clipboard busy
     GuardCheck last = GuardCheck::kPending;  // what the check of the last copy found
     bool slowRetries = false;   // past the first ten seconds of retries
@@ -118,6 +124,7 @@ void DisarmGuard() {
     KillTimer(g_guard.timerWindow, ID_CLEAR_CLIPBOARD_TIMER);
     KillTimer(g_guard.timerWindow, ID_CLIPBOARD_RETRY_TIMER);
     g_guard.dueAt = 0;
+    g_guard.nextRunAt = 0;
     g_guard.busySince = 0;
     g_guard.slowRetries = false;
     SecureWipeContents(g_guard.text);
@@ -141,6 +148,14 @@ bool Settled(GuardCheck found) {
     return true;
 }
 
+// The next retry, `intervalMs` from now, by its timer and by the deadline
+// that the message loop looks at; setting the timer again restarts it, so
+// that both name the same moment whichever of them ran this retry.
+void ScheduleRetry(UINT intervalMs) {
+    g_guard.nextRunAt = GetTickCount64() + intervalMs;
+    SetTimer(g_guard.timerWindow, ID_CLIPBOARD_RETRY_TIMER, intervalMs, nullptr);
+}
+
 void RunClipboardCheck() {
     // Once per copy; a busy clipboard is retried on a timer of its own.
     KillTimer(g_guard.timerWindow, ID_CLEAR_CLIPBOARD_TIMER);
@@ -148,16 +163,15 @@ void RunClipboardCheck() {
     if (Settled(CheckClipboardOnce(kCheckOpen))) return;
     g_guard.busySince = GetTickCount64();
     g_guard.slowRetries = false;
-    SetTimer(g_guard.timerWindow, ID_CLIPBOARD_RETRY_TIMER, kFastRetryIntervalMs, nullptr);
+    ScheduleRetry(kFastRetryIntervalMs);
 }
 
 void RetryClipboardCheck() {
     if (Settled(CheckClipboardOnce(kCheckOpen))) return;
     if (!g_guard.slowRetries && GetTickCount64() - g_guard.busySince >= kFastRetryPeriodMs) {
-        // The same timer again, at its new interval.
         g_guard.slowRetries = true;
-        SetTimer(g_guard.timerWindow, ID_CLIPBOARD_RETRY_TIMER, kSlowRetryIntervalMs, nullptr);
     }
+    ScheduleRetry(g_guard.slowRetries ? kSlowRetryIntervalMs : kFastRetryIntervalMs);
 }
 
 }  // namespace
@@ -206,6 +220,7 @@ CopyResult CopyToClipboardAndArmGuard(HWND owner, HWND timerWindow, const wchar_
     g_guard.text.assign(text, length);
     g_guard.last = GuardCheck::kPending;
     g_guard.dueAt = GetTickCount64() + kGuardDelayMs;
+    g_guard.nextRunAt = g_guard.dueAt;
     SetTimer(timerWindow, ID_CLEAR_CLIPBOARD_TIMER, kGuardDelayMs, nullptr);
     return CopyResult::kCopied;
 }
@@ -224,6 +239,17 @@ bool HandleClipboardGuardTimer(UINT_PTR timerId) {
 }
 
 GuardCheck LastClipboardCheck() { return g_guard.last; }
+
+void RunClipboardCheckIfDue() {
+    if (g_guard.nextRunAt == 0 || GetTickCount64() < g_guard.nextRunAt + kTimerStarvedAfterMs) {
+        return;
+    }
+    if (g_guard.busySince == 0) {
+        RunClipboardCheck();
+    } else {
+        RetryClipboardCheck();
+    }
+}
 
 unsigned long long MsUntilClipboardCheck() {
     if (g_guard.dueAt == 0) return 0;

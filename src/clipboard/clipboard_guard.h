@@ -4,7 +4,8 @@
 // its state: the guarded text, its timers and its retries. A program gives it
 // the window that owns the clipboard at the copy and a window of its own for
 // the timers, hands that window's guard timers to HandleClipboardGuardTimer,
-// and calls RunClipboardCheckBeforeExit before it ends.
+// calls RunClipboardCheckIfDue after every message of its loop, and calls
+// RunClipboardCheckBeforeExit before it ends.
 #pragma once
 
 #include <windows.h>
@@ -47,6 +48,14 @@ unsigned long long MsUntilClipboardCheck();
 // when the text is still there (a clipboard manager may have taken it over),
 // kBusy when the clipboard could not be opened, to be looked at again.
 GuardCheck NoteClipboardChanged();
+
+// For the message loop of the timer window's thread, after every message:
+// runs the check or its retry when it is overdue and its timer message has
+// not come. Windows makes a WM_TIMER only when no posted message waits, so any
+// program of the desktop that keeps posting to our window could otherwise
+// hold the check off for as long as it posts. A comparison with the clock
+// until then.
+void RunClipboardCheckIfDue();
 
 // The check at once, for a program that is ending: tried for a few seconds,
 // since Windows allows a program only seconds to end its session; after that

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "clipboard/clipboard_guard.h"
 #include "crypto/crypto.h"
 #include "platform/system_library.h"
 #include "ui/app_state.h"
@@ -85,9 +86,13 @@ int RunMessageLoop() {
     while ((result = GetMessageW(&message, nullptr, 0, 0)) > 0) {
         // Tab and the other dialog keys act in whichever window is in front.
         HWND dialogTarget = g_app.resultWindow ? g_app.resultWindow : g_app.mainWindow;
-        if (dialogTarget && IsDialogMessageW(dialogTarget, &message)) continue;
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
+        if (!dialogTarget || !IsDialogMessageW(dialogTarget, &message)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+        // The clipboard check cannot wait for its WM_TIMER while other
+        // programs keep posting to us.
+        RunClipboardCheckIfDue();
     }
     // -1 means the loop itself failed: there is no quit message to take the
     // exit code from, and ending is better than spinning on the error.

@@ -52,11 +52,6 @@ constexpr ULONGLONG kHoldFromMs = 28000;
 constexpr ULONGLONG kHoldUntilMs = 44000;
 constexpr ULONGLONG kSlowRetryIntervalMs = 2000;
 
-void SleepUntil(ULONGLONG moment) {
-    const ULONGLONG now = GetTickCount64();
-    if (now < moment) Sleep(static_cast<DWORD>(moment - now));
-}
-
 // Cuts the whole of keyword 1 as the edit's own WM_CUT does, and returns the
 // moment of the cut once the keyword is on the clipboard, or 0.
 ULONGLONG CutKeywordAndWaitForClipboard(HWND main) {

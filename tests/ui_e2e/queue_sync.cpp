@@ -57,6 +57,11 @@ bool WaitForPostedMessages(HWND window, DWORD timeoutMs) {
                      timeoutMs);
 }
 
+LONG MarkersTaken(HWND window) {
+    QueueLogSlot* slot = WatchedSlot(window);
+    return slot ? InterlockedCompareExchange(&slot->markers, 0, 0) : -1;
+}
+
 LONG ReleasesTaken(HWND window) {
     QueueLogSlot* slot = WatchedSlot(window);
     return slot ? InterlockedCompareExchange(&slot->releases, 0, 0) : -1;

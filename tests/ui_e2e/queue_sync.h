@@ -33,6 +33,10 @@ constexpr int kQueueLogSlots = 1024;
 // Posts a marker to `window` and waits up to `timeoutMs` until its thread
 // has taken it; false on time-out or when the thread cannot be watched.
 bool WaitForPostedMessages(HWND window, DWORD timeoutMs);
+// The markers taken so far by `window`'s thread, counted from the first call
+// for that thread; -1 if it cannot be watched. A test that posts markers of
+// its own learns from this how many still wait in the queue.
+LONG MarkersTaken(HWND window);
 // The key and mouse button releases taken so far by `window`'s thread,
 // counted from the first call for that thread; -1 if it cannot be watched.
 LONG ReleasesTaken(HWND window);

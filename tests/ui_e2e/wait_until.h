@@ -13,3 +13,10 @@ bool WaitUntil(Condition condition, DWORD timeoutMs) {
         Sleep(10);
     }
 }
+
+// Waits until the tick count reaches `moment`, for the waits where real time
+// is the promise under test (the guard's 30 seconds).
+inline void SleepUntil(ULONGLONG moment) {
+    const ULONGLONG now = GetTickCount64();
+    if (now < moment) Sleep(static_cast<DWORD>(moment - now));
+}
