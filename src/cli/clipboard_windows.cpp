@@ -20,6 +20,8 @@ struct CopySession {
 
 namespace {
 
+// The hidden clipboard window's class, named as the window program's are:
+// tools find the window by it (the tests flood it by name), so it stays.
 constexpr wchar_t kWindowClass[] = L"VORKACliCopyClass";
 constexpr int kExitInterrupted = 130;  // as a shell reports an end by Ctrl+C
 // Messages handled before the wait looks at the guard's clock and Ctrl+C
