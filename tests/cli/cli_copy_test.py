@@ -38,8 +38,8 @@ import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from cli_program_test import ENVIRONMENT, load_vectors, options_for  # noqa: E402
-from cli_terminal_test import (JOB_CONTROL_SHELL, allow_core_files, core_files,  # noqa: E402
-                               read_until, wait_for)
+from cli_terminal_test import (JOB_CONTROL_SHELL, allow_core_files, close_pipes,  # noqa: E402
+                               core_files, read_until, wait_for)
 from x_server import start_xvfb  # noqa: E402
 
 PROGRAM = []
@@ -84,6 +84,7 @@ class Display:
             except subprocess.TimeoutExpired:
                 owner.kill()
                 owner.wait()
+            close_pipes(owner)
         if self.server is not None:
             self.server.terminate()
             self.server.wait(timeout=30)

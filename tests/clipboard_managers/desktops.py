@@ -14,7 +14,7 @@ import tempfile
 import threading
 import time
 
-from cli_terminal_test import wait_for
+from cli_terminal_test import close_pipes, wait_for
 from x_server import start_xvfb
 
 # No portal and no accessibility bus: the managers do not need them, and
@@ -144,6 +144,7 @@ class Desktop:
                 os.killpg(process.pid, signal.SIGKILL)
             except ProcessLookupError:
                 pass
+            close_pipes(process)
         self.log.close()
         # The document portal, which the session bus starts for some
         # managers, leaves its file system mounted in the runtime folder,
