@@ -6,10 +6,13 @@
 # input focus on its own schedule only makes focus checks flaky.
 start_virtual_display() {
   # Xvfb picks a free display number itself and writes it to -displayfd, so
-  # that several runs on one machine never race for the same number.
+  # that several runs on one machine never race for the same number. It
+  # listens on the abstract socket only, as the tests' displays do
+  # (tests/cli/x_server.py), so that no other program can take its socket
+  # file away.
   local number_file n
   number_file=$(mktemp)
-  Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$number_file" >/dev/null 2>&1 &
+  Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp -nolisten unix 3>"$number_file" >/dev/null 2>&1 &
   TARNWELL_XVFB_PID=$!
   for _ in $(seq 300); do
     n=$(head -n 1 "$number_file")

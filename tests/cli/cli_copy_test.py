@@ -38,8 +38,9 @@ import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from cli_program_test import ENVIRONMENT, load_vectors, options_for  # noqa: E402
-from cli_terminal_test import (JOB_CONTROL_SHELL, allow_core_files, core_files,  # noqa: E402
-                               read_until, wait_for)
+from cli_terminal_test import (JOB_CONTROL_SHELL, allow_core_files, close_pipes,  # noqa: E402
+                               core_files, read_until, wait_for)
+from x_server import start_xvfb  # noqa: E402
 
 PROGRAM = []
 VECTORS = {}
@@ -63,18 +64,13 @@ COPYQ_HIDDEN = "application/x-copyq-hidden"
 
 
 class Display:
-    """An Xvfb server of our own; -displayfd picks a free display number.
-    The processes in `owners` end with it."""
+    """An Xvfb server of our own (x_server.py). The processes in `owners`
+    end with it."""
 
     def __init__(self):
-        read_end, write_end = os.pipe()
-        self.server = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "320x240x24", "-nolisten", "tcp"],
-            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        os.close(write_end)
-        number = read_until(read_end, b"\n", timeout=30).strip().decode()
-        os.close(read_end)
-        self.env = dict(ENVIRONMENT, DISPLAY=":" + number)
+        self.server, display = start_xvfb("320x240x24", stdout=subprocess.DEVNULL,
+                                          stderr=subprocess.DEVNULL)
+        self.env = dict(ENVIRONMENT, DISPLAY=display)
         self.owners = []
 
     def close(self):
@@ -88,6 +84,7 @@ class Display:
             except subprocess.TimeoutExpired:
                 owner.kill()
                 owner.wait()
+            close_pipes(owner)
         if self.server is not None:
             self.server.terminate()
             self.server.wait(timeout=30)

@@ -458,6 +458,13 @@ def wait_for(condition, timeout=10):
     return True
 
 
+def close_pipes(process):
+    """Closes the pipes to and from an ended `process`."""
+    for pipe in (process.stdin, process.stdout, process.stderr):
+        if pipe is not None:
+            pipe.close()
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--vectors", required=True)

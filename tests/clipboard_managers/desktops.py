@@ -14,7 +14,8 @@ import tempfile
 import threading
 import time
 
-from cli_terminal_test import read_until, wait_for
+from cli_terminal_test import close_pipes, wait_for
+from x_server import start_xvfb
 
 # No portal and no accessibility bus: the managers do not need them, and
 # what a bus starts on their behalf must not outlive the desktop.
@@ -70,13 +71,7 @@ class Desktop:
                               stderr=subprocess.DEVNULL, timeout=30).returncode == 0
 
     def start_display(self):
-        read_end, write_end = os.pipe()
-        self.spawn(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "640x480x24",
-                    "-nolisten", "tcp"], pass_fds=(write_end,))
-        os.close(write_end)
-        number = read_until(read_end, b"\n", timeout=30).strip().decode()
-        os.close(read_end)
-        self.env["DISPLAY"] = ":" + number
+        _, self.env["DISPLAY"] = start_xvfb("640x480x24", spawn=self.spawn)
 
     def start_manager(self):
         pass
@@ -149,6 +144,7 @@ class Desktop:
                 os.killpg(process.pid, signal.SIGKILL)
             except ProcessLookupError:
                 pass
+            close_pipes(process)
         self.log.close()
         # The document portal, which the session bus starts for some
         # managers, leaves its file system mounted in the runtime folder,
