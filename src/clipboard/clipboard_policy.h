@@ -20,6 +20,13 @@ constexpr unsigned kFastRetryIntervalMs = 250;
 constexpr unsigned long long kFastRetryPeriodMs = 10000;
 constexpr unsigned kSlowRetryIntervalMs = 2000;
 
+// After the clipboard has been emptied a clipboard manager may put its own
+// copy of the text back. The X clipboard is looked at again after this
+// settle, and the text taken off again, this many times at most; so a clear
+// takes at most this many settles longer than the one look it needs.
+constexpr unsigned kPutBackSettleMs = 250;
+constexpr unsigned kPutBackRounds = 3;
+
 // The marks every copy carries beside its text, each a registered clipboard
 // format (an X target of the same name) with the bytes it holds.
 //

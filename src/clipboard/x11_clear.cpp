@@ -5,15 +5,11 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "clipboard/clipboard_policy.h"
 #include "clipboard/x11_connection.h"
 #include "clipboard/x11_selection.h"
 
 namespace {
-
-// How long a clipboard manager is given to put its own copy back on the
-// clipboard after we have emptied it, and how often it may do so.
-constexpr int kSettleMs = 250;
-constexpr int kTakeOffRounds = 3;
 
 enum class Served { Password, Other, Refused, Silent, ServerSilent };
 
@@ -94,7 +90,7 @@ ClearResult TakeOff(X11Selection& owner, X11Selection& check) {
 // Lets a clipboard manager act on the empty clipboard. Whatever the check
 // connection receives meanwhile is of no use; the stash keeps it bounded.
 void Settle(X11Selection& check) {
-    const long long until = MonotonicMs() + kSettleMs;
+    const long long until = MonotonicMs() + kPutBackSettleMs;
     do {
         while (xcb_generic_event_t* event = xcb_poll_for_event(check.connection)) {
             StashEvent(check, event);
@@ -130,7 +126,7 @@ OwnerText ReadOwnerText(X11Selection& check, const Bytes& password) {
 
 ClearResult ClearIfStillPassword(X11Selection& owner, X11Selection& check) {
     ClearResult result = TakeOff(owner, check);
-    for (int round = 1; result == ClearResult::Removed; ++round) {
+    for (unsigned round = 1; result == ClearResult::Removed; ++round) {
         Settle(check);
         switch (ReadOwnerText(check, owner.served)) {
             case OwnerText::Password: break;
@@ -138,7 +134,7 @@ ClearResult ClearIfStillPassword(X11Selection& owner, X11Selection& check) {
             case OwnerText::Unknown: return ClearResult::OwnerSilent;
             case OwnerText::ServerSilent: return ClearResult::ServerSilent;
         }
-        if (round == kTakeOffRounds) return ClearResult::PutBack;
+        if (round == kPutBackRounds) return ClearResult::PutBack;
         result = TakeOff(owner, check);
     }
     return result;

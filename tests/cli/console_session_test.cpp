@@ -58,6 +58,7 @@ std::vector<INPUT_RECORD> Keys(const std::wstring& typed) {
 }
 
 struct SessionResult {
+    std::string failedStep;  // the session could not be set up: where, and why
     bool exited = false;
     DWORD exitCode = 0;
     std::string output, errors;
@@ -97,33 +98,45 @@ std::string ReadToEnd(HANDLE pipe) {
 // standard error going to pipes.
 SessionResult RunWithKeys(const std::wstring& typed) {
     SessionResult result;
+    const auto failed = [&result](const char* step) {
+        result.failedStep = std::string(step) + " failed, error " + std::to_string(GetLastError());
+        return result;
+    };
     // A console of its own for every run: Wine's keeps the rest of a line
     // that did not fit a read for whoever reads next. The test's report
-    // still goes where it went.
+    // still goes where it went. Wine's FreeConsole closes whatever the
+    // standard handles are at that moment if its AllocConsole made them, so
+    // the last console gets its own back first: else the second run would
+    // close the report's handles, and later ones reuse their numbers.
     const HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
     const HANDLE errors = GetStdHandle(STD_ERROR_HANDLE);
+    static HANDLE consoleOutput = output, consoleErrors = errors;
+    SetStdHandle(STD_OUTPUT_HANDLE, consoleOutput);
+    SetStdHandle(STD_ERROR_HANDLE, consoleErrors);
     FreeConsole();
     const bool made = AllocConsole() != FALSE;
+    consoleOutput = made ? GetStdHandle(STD_OUTPUT_HANDLE) : output;
+    consoleErrors = made ? GetStdHandle(STD_ERROR_HANDLE) : errors;
     SetStdHandle(STD_OUTPUT_HANDLE, output);
     SetStdHandle(STD_ERROR_HANDLE, errors);
-    if (!made) return result;
+    if (!made) return failed("AllocConsole");
     SECURITY_ATTRIBUTES inheritable{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
     Handle input;
     input.value = CreateFileW(L"CONIN$", GENERIC_READ | GENERIC_WRITE,
                               FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable, OPEN_EXISTING, 0,
                               nullptr);
-    if (input.value == INVALID_HANDLE_VALUE) return result;
+    if (input.value == INVALID_HANDLE_VALUE) return failed("opening CONIN$");
     const std::vector<INPUT_RECORD> events = Keys(typed);
     DWORD written = 0;
     if (!WriteConsoleInputW(input.value, events.data(), static_cast<DWORD>(events.size()),
                             &written) ||
         written != events.size()) {
-        return result;
+        return failed("WriteConsoleInputW");
     }
     Handle outRead, outWrite, errRead, errWrite;
     if (!CreatePipe(&outRead.value, &outWrite.value, &inheritable, 0) ||
         !CreatePipe(&errRead.value, &errWrite.value, &inheritable, 0)) {
-        return result;
+        return failed("CreatePipe");
     }
     SetHandleInformation(outRead.value, HANDLE_FLAG_INHERIT, 0);
     SetHandleInformation(errRead.value, HANDLE_FLAG_INHERIT, 0);
@@ -137,7 +150,7 @@ SessionResult RunWithKeys(const std::wstring& typed) {
     PROCESS_INFORMATION process{};
     if (!CreateProcessW(g_program.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr,
                         nullptr, &startup, &process)) {
-        return result;
+        return failed("CreateProcessW");
     }
     Handle processHandle{process.hProcess};
     Handle threadHandle{process.hThread};
@@ -162,6 +175,7 @@ const char kControlCharacter[] = "tarnwell-cli: Keyword 1 holds a control charac
 TEST(ConsoleSession, CtrlZInMidLineIsRefusedAndTheKeywordTypedAgain) {
     const SessionResult run =
         RunWithKeys(L"correct\x1ahorse\rcorrect horse\rbattery staple\r");
+    ASSERT_EQ(run.failedStep, "");
     ASSERT_TRUE(run.exited) << "the program waited for more keys";
     EXPECT_EQ(run.exitCode, 0u) << run.errors;
     // The contract's "default" row.
@@ -178,6 +192,7 @@ TEST(ConsoleSession, CtrlZInMidLineIsRefusedAndTheKeywordTypedAgain) {
 
 TEST(ConsoleSession, ThreeLinesWithCtrlZInMidLineEndTheProgram) {
     const SessionResult run = RunWithKeys(L"a\x1a" L"b\ra\x1a" L"b\ra\x1a" L"b\rbeta\r");
+    ASSERT_EQ(run.failedStep, "");
     ASSERT_TRUE(run.exited) << "the program waited for more keys";
     EXPECT_EQ(run.exitCode, 1u);
     EXPECT_EQ(run.output, "");
@@ -192,6 +207,7 @@ TEST(ConsoleSession, ThreeLinesWithCtrlZInMidLineEndTheProgram) {
 TEST(ConsoleSession, TheLongestKeywordFitsAndALongerLineIsRefused) {
     const std::wstring longest(30000, L'k');
     const SessionResult whole = RunWithKeys(longest + L"\rbeta\r");
+    ASSERT_EQ(whole.failedStep, "");
     ASSERT_TRUE(whole.exited) << "the program waited for more keys";
     EXPECT_EQ(whole.exitCode, 0u) << whole.errors;
     // The input table's "keyword-at-limit-after-mark" row, whose mark goes.
@@ -199,6 +215,7 @@ TEST(ConsoleSession, TheLongestKeywordFitsAndALongerLineIsRefused) {
     for (std::size_t extra : {1, 2, 3, 50}) {
         const SessionResult longer =
             RunWithKeys(longest + std::wstring(extra, L'k') + L"\rbeta\r");
+        ASSERT_EQ(longer.failedStep, "");
         ASSERT_TRUE(longer.exited) << "the program waited for more keys";
         EXPECT_EQ(longer.exitCode, 1u) << extra;
         EXPECT_EQ(longer.output, "") << extra;
@@ -211,6 +228,7 @@ TEST(ConsoleSession, TheLongestKeywordFitsAndALongerLineIsRefused) {
 // The control: Ctrl+Z alone on a line is the console's end of input.
 TEST(ConsoleSession, CtrlZAloneEndsTheInputWithoutAMessage) {
     const SessionResult run = RunWithKeys(L"\x1a\r");
+    ASSERT_EQ(run.failedStep, "");
     ASSERT_TRUE(run.exited) << "the program waited for more keys";
     EXPECT_EQ(run.exitCode, 1u);
     EXPECT_EQ(run.output, "");
