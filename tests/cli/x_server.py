@@ -7,7 +7,14 @@ program could remove. GNOME's mutter, when its Wayland session ends, removes
 the socket files of the display numbers its Xwayland had, after Xwayland has
 already let those numbers go; an Xvfb that took one in between lost its
 file. At its next reset, when its last client had left, such an Xvfb made
-the file anew and then left the next client unanswered, or refused it."""
+the file anew and then left the next client unanswered, or refused it.
+
+It never resets (-noreset), as the X server of a desktop session, whose
+window manager and session stay connected, never does. An Xvfb resets when
+its last client leaves, and closes down every connection it has at that
+moment, the one still being set up among them: a manager started just
+after the readiness check (xdpyinfo) had left was seen to fail with
+"cannot open display", while later clients connected."""
 import os
 import subprocess
 
@@ -20,7 +27,7 @@ def start_xvfb(screen, spawn=subprocess.Popen, **kwargs):
     read_end, write_end = os.pipe()
     try:
         server = spawn(["Xvfb", "-displayfd", str(write_end), "-screen", "0", screen,
-                        "-nolisten", "tcp", "-nolisten", "unix"], pass_fds=(write_end,), **kwargs)
+                        "-nolisten", "tcp", "-nolisten", "unix", "-noreset"], pass_fds=(write_end,), **kwargs)
     finally:
         os.close(write_end)
     try:
