@@ -9,10 +9,13 @@ start_virtual_display() {
   # that several runs on one machine never race for the same number. It
   # listens on the abstract socket only, as the tests' displays do
   # (tests/cli/x_server.py), so that no other program can take its socket
-  # file away.
+  # file away. It never resets: an Xvfb resets when its last client leaves
+  # (xdpyinfo below, or Wine's desktop process between two test programs)
+  # and closes every connection it has at that moment, the one that the
+  # next client is still setting up among them.
   local number_file n
   number_file=$(mktemp)
-  Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp -nolisten unix 3>"$number_file" >/dev/null 2>&1 &
+  Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp -nolisten unix -noreset 3>"$number_file" >/dev/null 2>&1 &
   TARNWELL_XVFB_PID=$!
   for _ in $(seq 300); do
     n=$(head -n 1 "$number_file")
