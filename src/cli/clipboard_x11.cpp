@@ -169,7 +169,9 @@ GuardedCopyResult CopyAndGuard(CopySession& session, Bytes password) {
         const int seconds = static_cast<int>((left + 999) / 1000);
         ShowSecondsLeft(countdown, seconds);
         if (more) continue;
-        xcb_flush(selection.connection);  // refusals wait in libxcb's buffer
+        // Refusals wait in libxcb's buffer until the socket has room; the
+        // countdown brings the next look within a second.
+        SendIfRoom(selection);
         pollfd fds[] = {{xcb_get_file_descriptor(selection.connection), POLLIN, 0},
                         {signals.fds[0], POLLIN, 0}};
         poll(fds, 2, static_cast<int>(left - (seconds - 1) * 1000LL));

@@ -1,6 +1,9 @@
 #include "clipboard/x11_connection.h"
 
+#include <linux/sockios.h>  // SIOCOUTQ
 #include <poll.h>
+#include <sys/ioctl.h>
+#include <sys/socket.h>
 #include <xcb/xcbext.h>  // xcb_poll_for_reply
 
 #include <cstdlib>
@@ -11,6 +14,11 @@ namespace {
 // Room for the events that may arrive during one wait of ours in normal
 // use: a clipboard manager's handful of requests, our own notifications.
 constexpr std::size_t kStashLimit = 64;
+
+// What an answer's requests (at most four writes of a few hundred bytes)
+// and a full output buffer of libxcb's (16 KB of refusals) take of the
+// socket's send buffer, with the kernel's accounting of each write.
+constexpr int kAnswerQueueBytes = 32 * 1024;
 
 }  // namespace
 
@@ -23,6 +31,19 @@ bool WithinRate(RateLimit& limit, int perSecond) {
     if (limit.used >= perSecond) return false;
     ++limit.used;
     return true;
+}
+
+bool CanWriteNow(const X11Selection& s) {
+    int queued = 0;
+    if (ioctl(xcb_get_file_descriptor(s.connection), SIOCOUTQ, &queued) != 0) return false;
+    return queued + kAnswerQueueBytes <= s.writableQueue;
+}
+
+int WritableQueue(int socket) {
+    int sendBuffer = 0;
+    socklen_t size = sizeof sendBuffer;
+    if (getsockopt(socket, SOL_SOCKET, SO_SNDBUF, &sendBuffer, &size) != 0) return 0;
+    return sendBuffer / 4;
 }
 
 void NotifyRequestor(X11Selection& s, const xcb_selection_request_event_t& request,
@@ -42,7 +63,9 @@ void NotifyRequestor(X11Selection& s, const xcb_selection_request_event_t& reque
 }
 
 void RefuseRequest(X11Selection& s, const xcb_selection_request_event_t& request) {
-    if (WithinRate(s.refusals, kRefusalsPerSecond)) NotifyRequestor(s, request, XCB_NONE);
+    if (WithinRate(s.refusals, kRefusalsPerSecond) && CanWriteNow(s)) {
+        NotifyRequestor(s, request, XCB_NONE);
+    }
 }
 
 void StashEvent(X11Selection& s, xcb_generic_event_t* event) {
@@ -60,6 +83,12 @@ void StashEvent(X11Selection& s, xcb_generic_event_t* event) {
         RefuseRequest(s, *reinterpret_cast<const xcb_selection_request_event_t*>(event));
     }
     std::free(event);
+}
+
+void StashQueuedEvents(X11Selection& s) {
+    while (xcb_generic_event_t* event = xcb_poll_for_queued_event(s.connection)) {
+        StashEvent(s, event);
+    }
 }
 
 bool PollConnection(X11Selection& s, long long deadline) {
@@ -80,9 +109,7 @@ void* WaitForReply(X11Selection& s, unsigned int sequence, int timeoutMs) {
         xcb_generic_error_t* error = nullptr;
         // One read from the connection at most, then its events to the stash.
         const bool done = xcb_poll_for_reply(s.connection, sequence, &reply, &error) != 0;
-        while (xcb_generic_event_t* event = xcb_poll_for_queued_event(s.connection)) {
-            StashEvent(s, event);
-        }
+        StashQueuedEvents(s);
         if (done) {
             std::free(error);
             return reply;

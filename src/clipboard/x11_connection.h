@@ -51,18 +51,42 @@ constexpr int kMultipleReplyTimeoutMs = 200;
 // True, and counted, while `limit` has room for one more this second.
 bool WithinRate(RateLimit& limit, int perSecond);
 
+// True while the socket can take a whole answer and stay writable. A flush
+// that finds the socket not writable reads whatever the server sends until
+// it is, all of it into libxcb's queue, and a server busy delivering a
+// flood to us reads our requests only now and then: one answer was seen to
+// take in megabytes of events over 400 ms. Linux reports a Unix socket
+// writable while the requests that the server has not read yet take at
+// most a quarter of its send buffer, so requests are answered or refused
+// only while that quarter has room for an answer's requests and the
+// refusals that libxcb holds besides; otherwise they go unanswered, and the
+// requestor's own timeout ends its wait.
+bool CanWriteNow(const X11Selection& s);
+
+// X11Selection::writableQueue for the connection's socket; 0 if unknown,
+// which answers nothing.
+int WritableQueue(int socket);
+
 // Tells the requestor that its request was converted into `property`, or
 // with None that it was not; left in libxcb's buffer for the next flush.
 void NotifyRequestor(X11Selection& s, const xcb_selection_request_event_t& request,
                      xcb_atom_t property);
 
-// NotifyRequestor with None, within kRefusalsPerSecond.
+// NotifyRequestor with None, within kRefusalsPerSecond, and while
+// CanWriteNow.
 void RefuseRequest(X11Selection& s, const xcb_selection_request_event_t& request);
 
 // An event that arrived while waiting for another, to be handled next: kept
 // while the stash has room; beyond that a request is refused at once and
 // anything else of no use dropped, so that a flood cannot grow memory.
 void StashEvent(X11Selection& s, xcb_generic_event_t* event);
+
+// Every event that libxcb has already read, to the stash (StashEvent). A
+// flush with anything to write first reads a block of up to 128 events if
+// the server has sent something, and an answer takes up to four flushes:
+// answering 100 requests of a flood in a row, at the start of a second,
+// left tens of thousands of events in libxcb's queue.
+void StashQueuedEvents(X11Selection& s);
 
 // The first event that `match` accepts, within kAnswerTimeoutMs; null on
 // timeout or a broken connection. Others go to the stash.

@@ -120,6 +120,7 @@ bool ConvertMultiple(X11Selection& s, xcb_window_t requestor, xcb_atom_t propert
 }
 
 void AnswerRequest(X11Selection& s, const xcb_selection_request_event_t& request) {
+    if (!CanWriteNow(s)) return;
     const bool ours = s.owned && request.owner == s.window &&
                       request.selection == Atom(s, SelectionAtom::Clipboard) &&
                       (request.time == XCB_CURRENT_TIME || NotEarlier(request.time, s.acquired));
@@ -134,13 +135,13 @@ void AnswerRequest(X11Selection& s, const xcb_selection_request_event_t& request
                                      WithinRate(s.multipleAnswers, kMultipleAnswersPerSecond) &&
                                      ConvertMultiple(s, request.requestor, property)
                                : Convert(s, request.requestor, request.target, property);
-    if (!converted) {
+    if (converted) {
+        NotifyRequestor(s, request, property);
+    } else {
         RefuseRequest(s, request);
-        xcb_flush(s.connection);
-        return;
     }
-    NotifyRequestor(s, request, property);
     xcb_flush(s.connection);
+    StashQueuedEvents(s);
 }
 
 bool InternAtoms(X11Selection& s) {
@@ -192,6 +193,7 @@ OpenFault OpenSelection(X11Selection& s) {
     }
     xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(s.connection));
     for (int i = 0; i < screenNumber && screens.rem > 0; ++i) xcb_screen_next(&screens);
+    s.writableQueue = WritableQueue(xcb_get_file_descriptor(s.connection));
     if (screens.rem == 0 || !InternAtoms(s)) {
         CloseSelection(s);
         return OpenFault::CannotOpen;
@@ -233,6 +235,10 @@ xcb_generic_event_t* NextSelectionEvent(X11Selection& s) {
         return event;
     }
     return xcb_poll_for_event(s.connection);
+}
+
+void SendIfRoom(X11Selection& s) {
+    if (CanWriteNow(s)) xcb_flush(s.connection);
 }
 
 bool HandleSelectionEvent(X11Selection& s, const xcb_generic_event_t* event) {

@@ -53,6 +53,9 @@ struct X11Selection {
     RateLimit answers;
     RateLimit multipleAnswers;
     RateLimit refusals;
+    // The most that our requests the server has not read yet may take of
+    // the socket's send buffer while Linux still reports it writable.
+    int writableQueue = 0;
 };
 
 enum class OpenFault { None, NoDisplay, CannotOpen };
@@ -70,6 +73,11 @@ bool TakeSelection(X11Selection& selection, Bytes password);
 
 // The next event, from the stash first; null when none has arrived.
 xcb_generic_event_t* NextSelectionEvent(X11Selection& selection);
+
+// Sends the refusals that libxcb holds if the socket has room for them now
+// (see CanWriteNow in x11_connection.h); otherwise they wait for a later
+// call.
+void SendIfRoom(X11Selection& selection);
 
 // Answers a SelectionRequest, or refuses it beyond a number a second; true
 // for the server's SelectionClear that ends our ownership (one that another
