@@ -43,8 +43,11 @@ SANITIZED_CLEAR_SLACK = 3.0
 def clear_slack():
     return ((SANITIZED_CLEAR_SLACK if copy_test.SANITIZED else CLEAR_SLACK)
             + copy_test.PUT_BACK_SETTLES)
-# A flood must not grow the program's memory (peak resident set).
-MEMORY_LIMIT = 16 << 20
+# A flood must not grow the program's memory: its peak resident set may
+# pass the one it had when it said it had copied by no more than this. An
+# answer that waits for a server busy with the flood to read our requests
+# takes in what the server sends meanwhile, and grew the heap by 0.5 to 11 MB.
+MEMORY_GROWTH_LIMIT = 512 << 10
 # Beyond this the run is ended at once: the fault is shown, and the machine
 # is spared the gigabytes it would otherwise reach. AddressSanitizer keeps
 # freed memory in quarantine (256 MB) and its own tables besides.
@@ -159,6 +162,7 @@ def flood_case(outstanding, stop_signal=None, direct=False):
         v = VECTORS["default"]
         run = Piped(display, v)
         copied = run.wait_for_output(COPIED)
+        before = peak_memory(run.process.pid)
         client(display, "request_flooder", outstanding, *(["direct"] if direct else []))
         if stop_signal is None:
             peak = watch_memory(run, copied + GUARD_SECONDS + 20)
@@ -166,11 +170,12 @@ def flood_case(outstanding, stop_signal=None, direct=False):
             code, stdout = run.finish(timeout=10)
             assert code == 0 and stdout == b"", (code, run.stderr)
             assert cleared <= clear_slack(), cleared
-            report = "flood of %s%s: cleared %.2f s after the deadline, peak memory %.1f MB"
+            report = ("flood of %s%s: cleared %.2f s after the deadline, peak memory %.1f MB, "
+                      "%d kB more than at the copy")
             sys.stderr.write(report % (outstanding or "unthrottled", " sent direct" if direct else "",
-                                       cleared, peak / 2**20) + "\n")
+                                       cleared, peak / 2**20, (peak - before) // 1024) + "\n")
             if not copy_test.SANITIZED:
-                assert peak < MEMORY_LIMIT, peak
+                assert peak - before <= MEMORY_GROWTH_LIMIT, (before, peak)
         else:
             watch_memory(run, copied + MIDWAY)
             sent = time.time()
