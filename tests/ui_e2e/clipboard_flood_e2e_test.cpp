@@ -34,9 +34,8 @@ constexpr ULONGLONG kLateMs = 1500;
 
 // Markers kept waiting in the queue: enough that the thread never finds it
 // empty, and well below the 10,000 posted messages that Windows lets a
-// queue hold by default. With one core of the machine busy, a backlog of
-// 2000 was once not reached within the four seconds allowed.
-constexpr LONG kBacklogHigh = 500;
+// queue hold by default.
+constexpr LONG kBacklogHigh = 2000;
 constexpr LONG kBatch = 50;
 // Each post, like each message the program takes, is a request to the
 // system (under Wine to its server), so one posting thread only keeps pace
