@@ -72,6 +72,10 @@ public:
     // The fewest markers seen waiting since the queue was first full: above
     // zero, the thread never found its queue empty of them.
     LONG LeastBacklog() const { return leastBacklog_.load(); }
+    // The most seen waiting, and the markers posted so far: how near a flood
+    // that never filled the queue came.
+    LONG MostBacklog() const { return mostBacklog_.load(); }
+    LONG Posted() const { return posted_.load(); }
 
 private:
     void Post() {
@@ -80,6 +84,9 @@ private:
             LONG least = leastBacklog_;
             while (full_ && backlog < least &&
                    !leastBacklog_.compare_exchange_weak(least, backlog)) {
+            }
+            LONG most = mostBacklog_;
+            while (backlog > most && !mostBacklog_.compare_exchange_weak(most, backlog)) {
             }
             if (backlog >= kBacklogHigh) {
                 full_ = true;
@@ -105,6 +112,7 @@ private:
     std::atomic<bool> full_{false};
     std::atomic<LONG> posted_{0};
     std::atomic<LONG> leastBacklog_{kBacklogHigh};
+    std::atomic<LONG> mostBacklog_{0};
     std::thread posters_[kPosters];
 };
 
@@ -112,6 +120,8 @@ struct FloodOutcome {
     ULONGLONG emptiedAfterMs = 0;  // from the copy; 0 if never within the flood
     LONG leastBacklog = 0;
     bool flooded = false;
+    LONG mostBacklog = 0;  // while filling
+    LONG posted = 0;
 };
 
 // Floods `window` around the check due kGuardDelayMs after `copiedAt`, and
@@ -122,6 +132,8 @@ FloodOutcome FloodAroundCheck(HWND window, ULONGLONG copiedAt) {
     SleepUntil(copiedAt + kGuardDelayMs - kFloodBeforeMs);
     QueueFlood flood(window);
     outcome.flooded = flood.WaitUntilFull(static_cast<DWORD>(kFloodBeforeMs - 1000));
+    outcome.mostBacklog = flood.MostBacklog();
+    outcome.posted = flood.Posted();
     if (!outcome.flooded) return outcome;
     const ULONGLONG floodEnd = copiedAt + kGuardDelayMs + kFloodAfterMs;
     const ULONGLONG now = GetTickCount64();
@@ -134,7 +146,9 @@ FloodOutcome FloodAroundCheck(HWND window, ULONGLONG copiedAt) {
 }
 
 void ExpectEmptiedInTime(const FloodOutcome& outcome) {
-    ASSERT_TRUE(outcome.flooded) << "the flood never filled the program's queue";
+    ASSERT_TRUE(outcome.flooded) << "the flood never filled the program's queue: of "
+                                 << outcome.posted << " markers posted, at most "
+                                 << outcome.mostBacklog << " were waiting at once";
     ASSERT_NE(outcome.emptiedAfterMs, 0u)
         << "the clipboard still held the password " << kFloodAfterMs
         << " ms after the check was due; the fewest markers waiting in the flood: "
